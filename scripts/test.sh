@@ -1,0 +1,11 @@
+#!/bin/sh
+# Installs what is missing, builds with warnings as errors and runs every test.
+set -eu
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+# shellcheck disable=SC2086
+scripts/deps.sh $TEST_PACKAGES
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
+cmake --build build -j "$(nproc)"
+ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -1,0 +1,131 @@
+#include "game/level.h"
+
+#include <SDL.h>
+#include <SDL2_gfxPrimitives.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "game/field.h"
+#include "renderer.h"
+
+namespace {
+
+constexpr int ROCKS_PER_DIFFICULTY = 3;
+constexpr std::size_t MAX_SHOTS = 7;
+constexpr int FRAGMENTS = 2;
+constexpr int NO_PARENT = -1;
+
+// The background is red 8, green 8, blue 8. boxColor would read a packed
+// 0x080808FF in memory byte order and paint red 8 only on a little-endian
+// machine, so the components are passed one by one.
+constexpr Uint8 BACKGROUND = 8;
+
+} // namespace
+
+Level::Level(int n) : ship(WIDTH / 2, HEIGHT / 2)
+{
+    // Counted in 64 bits: 3 * n must not overflow for a large n.
+    const long long rocks = static_cast<long long>(ROCKS_PER_DIFFICULTY) * n;
+    for (long long i = 1; i <= rocks; ++i) {
+        // Each size is drawn before that rock's own draws.
+        const int size = std::rand() % 3 + 1;
+        asteroids.emplace_back(size, ship.getX(), ship.getY(), NO_PARENT, NO_PARENT);
+    }
+}
+
+bool Level::complete() const
+{
+    return asteroids.empty();
+}
+
+void Level::spawn_new(const Asteroid& a)
+{
+    if (a.getSize() <= 1) {
+        return;
+    }
+    const int prevx = static_cast<int>(a.getX());
+    const int prevy = static_cast<int>(a.getY());
+    for (int i = 0; i < FRAGMENTS; ++i) {
+        asteroids.emplace_back(a.getSize() - 1, ship.getX(), ship.getY(), prevx, prevy);
+    }
+}
+
+bool Level::collides(const Asteroid& a) const
+{
+    const double d = dist(ship.getX(), ship.getY(), static_cast<int>(a.getX()), static_cast<int>(a.getY()));
+    return d < 10 * a.getSize() + 10;
+}
+
+// Finds the oldest shot that hits the rock; if there is one, the rock splits
+// and both it and the shot are used up. The rock itself is removed by the
+// caller, which is walking the list.
+bool Level::hit_by_shot(Asteroid& a)
+{
+    const auto shot = std::find_if(projectiles.begin(), projectiles.end(), [&a](const Projectile& p) {
+        return a.hit(static_cast<int>(p.getX()), static_cast<int>(p.getY()));
+    });
+    if (shot == projectiles.end()) {
+        return false;
+    }
+    spawn_new(a);
+    projectiles.erase(shot);
+    return true;
+}
+
+void Level::progress()
+{
+    for (auto p = projectiles.begin(); p != projectiles.end();) {
+        p->move();
+        p = p->old() ? projectiles.erase(p) : std::next(p);
+    }
+
+    // Fragments appended during this walk are reached by it too: they move
+    // and are tested in the tick they appear.
+    for (auto a = asteroids.begin(); a != asteroids.end();) {
+        a->move();
+        if (collides(*a)) {
+            throw -1;
+        }
+        a = hit_by_shot(*a) ? asteroids.erase(a) : std::next(a);
+    }
+
+    ship.move();
+}
+
+void Level::draw()
+{
+    boxRGBA(sdlRenderer, 0, 0, WIDTH, HEIGHT, BACKGROUND, BACKGROUND, BACKGROUND, SDL_ALPHA_OPAQUE);
+    ship.draw();
+    for (Asteroid& a : asteroids) {
+        a.draw();
+    }
+    for (Projectile& p : projectiles) {
+        p.draw();
+    }
+}
+
+void Level::press(int key)
+{
+    if (key == SDLK_ESCAPE) {
+        throw 0;
+    }
+    ship.press(key);
+}
+
+void Level::release(int key)
+{
+    ship.release(key);
+}
+
+void Level::fire(int dirx, int diry)
+{
+    if (projectiles.size() < MAX_SHOTS) {
+        projectiles.emplace_back(ship.getX(), ship.getY(), dirx, diry);
+    }
+}
+
+void Level::updateposition(int x, int y)
+{
+    ship.setrotation(x, y);
+}

@@ -1,0 +1,3 @@
+#include "renderer.h"
+
+SDL_Renderer* sdlRenderer = nullptr;

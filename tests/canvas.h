@@ -1,0 +1,99 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <ostream>
+
+#include "game/field.h"
+#include "renderer.h"
+#include "textures.h"
+
+struct Rgba {
+    Uint8 r, g, b, a;
+    bool operator==(const Rgba&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Rgba& c)
+{
+    return out << "rgba(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ", " << int(c.a) << ")";
+}
+
+inline constexpr Rgba BACKGROUND_PIXEL{8, 8, 8, 255};
+inline constexpr Rgba WHITE_PIXEL{255, 255, 255, 255};
+
+// A window-sized software renderer on a plain surface, installed as the
+// game's renderer for as long as it lives, so that drawing can be read back
+// pixel by pixel without a display.
+class Canvas {
+public:
+    Canvas()
+        : surface(SDL_CreateRGBSurfaceWithFormat(0, WIDTH, HEIGHT, 32, SDL_PIXELFORMAT_ARGB8888)),
+          renderer(SDL_CreateSoftwareRenderer(surface))
+    {
+        sdlRenderer = renderer;
+    }
+    ~Canvas()
+    {
+        sdlRenderer = nullptr;
+        SDL_DestroyRenderer(renderer);
+        SDL_FreeSurface(surface);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    bool ready() const { return surface != nullptr && renderer != nullptr; }
+
+    Rgba pixel(int x, int y) const
+    {
+        Uint32 value = 0;
+        const SDL_Rect one{x, y, 1, 1};
+        SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &value, sizeof value);
+        return Rgba{Uint8(value >> 16), Uint8(value >> 8), Uint8(value), Uint8(value >> 24)};
+    }
+
+    // A 1 x 1 opaque texture of one colour; drawn scaled, it fills its square.
+    SDL_Texture* solid(Rgba c) const
+    {
+        SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
+        const Uint32 value = Uint32(c.a) << 24 | Uint32(c.r) << 16 | Uint32(c.g) << 8 | c.b;
+        SDL_UpdateTexture(t, nullptr, &value, sizeof value);
+        return t;
+    }
+
+private:
+    SDL_Surface* surface;
+    SDL_Renderer* renderer;
+};
+
+// Fills both texture tables with small solid textures of distinct colours, so
+// a test can tell from a pixel which image was drawn. Empties them again on
+// the way out.
+class StandInTextures {
+public:
+    explicit StandInTextures(const Canvas& canvas)
+    {
+        for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
+            asteroid_textures[i] = canvas.solid(asteroid(i));
+        }
+        for (int i = 0; i < SHIP_TEXTURE_COUNT; ++i) {
+            ship_textures[i] = canvas.solid(ship(i));
+        }
+    }
+    ~StandInTextures()
+    {
+        for (SDL_Texture*& t : asteroid_textures) {
+            SDL_DestroyTexture(t);
+            t = nullptr;
+        }
+        for (SDL_Texture*& t : ship_textures) {
+            SDL_DestroyTexture(t);
+            t = nullptr;
+        }
+    }
+    StandInTextures(const StandInTextures&) = delete;
+    StandInTextures& operator=(const StandInTextures&) = delete;
+
+    static Rgba asteroid(int index) { return Rgba{200, Uint8(10 * index), 50, 255}; }
+    static Rgba ship(int index) { return Rgba{Uint8(index & 0xFF), Uint8(64 + (index >> 8)), 200, 255}; }
+};

@@ -1,0 +1,393 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "canvas.h"
+#include "game/level.h"
+#include "test_access.h"
+
+namespace {
+
+// A level with no rocks draws nothing from rand(); tests add what they need.
+Level empty_level()
+{
+    return Level(0);
+}
+
+Asteroid& add_rock(Level& l, int size, double x, double y, double speedx = 0, double speedy = 0)
+{
+    Asteroid& a = TestAccess::asteroids(l).emplace_back(size, 0, 0, 100, 100);
+    TestAccess::place(a, x, y, speedx, speedy);
+    return a;
+}
+
+Projectile& add_shot(Level& l, double x, double y, double speedx = 0, double speedy = 0, std::uint32_t age = 0)
+{
+    Projectile& p = TestAccess::projectiles(l).emplace_back(0, 0, 1, 0);
+    TestAccess::place(p, x, y, speedx, speedy);
+    TestAccess::set_age(p, age);
+    return p;
+}
+
+std::size_t rocks(Level& l)
+{
+    return TestAccess::asteroids(l).size();
+}
+
+std::size_t shots(Level& l)
+{
+    return TestAccess::projectiles(l).size();
+}
+
+// Runs progress and reports the integer it raised, or 1 when it returned.
+int outcome(Level& l)
+{
+    try {
+        l.progress();
+    } catch (int n) {
+        return n;
+    }
+    return 1;
+}
+
+// The stand-in colour of the texture a rock took.
+Rgba colour_of(const Asteroid& a)
+{
+    for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
+        if (asteroid_textures[i] == TestAccess::texture(a)) {
+            return StandInTextures::asteroid(i);
+        }
+    }
+    return Rgba{};
+}
+
+constexpr int GAME_OVER = -1;
+constexpr int GOES_ON = 1;
+
+} // namespace
+
+TEST(Level, StartsWithThreeRocksPerDifficultyAwayFromTheShipAtTheCentre)
+{
+    for (int n : {1, 2, 4, 10}) {
+        std::srand(n);
+        Level l(n);
+        EXPECT_EQ(rocks(l), std::size_t(3 * n));
+        EXPECT_EQ(shots(l), 0u);
+        EXPECT_EQ(TestAccess::ship(l).getX(), 512);
+        EXPECT_EQ(TestAccess::ship(l).getY(), 384);
+        EXPECT_FALSE(l.complete());
+        for (const Asteroid& a : TestAccess::asteroids(l)) {
+            EXPECT_GE(a.getSize(), 1);
+            EXPECT_LE(a.getSize(), 3);
+            EXPECT_GE(std::hypot(a.getX() - 512, a.getY() - 384), 80.0);
+        }
+    }
+    for (int n : {0, -1, -100}) {
+        Level l(n);
+        EXPECT_EQ(rocks(l), 0u);
+        EXPECT_TRUE(l.complete());
+    }
+}
+
+TEST(Level, DrawsEachSizeBeforeThatRocksOwnDraws)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::srand(seed);
+        std::vector<Asteroid> expected;
+        for (int i = 0; i < 6; ++i) {
+            const int size = std::rand() % 3 + 1;
+            expected.emplace_back(size, 512, 384, -1, -1);
+        }
+        std::srand(seed);
+        Level l(2);
+        auto it = TestAccess::asteroids(l).begin();
+        for (const Asteroid& e : expected) {
+            EXPECT_EQ(it->getSize(), e.getSize());
+            EXPECT_EQ(it->getX(), e.getX());
+            EXPECT_EQ(it->getY(), e.getY());
+            ++it;
+        }
+    }
+}
+
+TEST(Level, WorkedTickRemovesOldShotSplitsTheHitRockAndMovesEverything)
+{
+    std::srand(11);
+    Level l = empty_level();
+    add_rock(l, 2, 200, 200, 3, 0);                 // A
+    add_rock(l, 1, 800, 200, 0, 3);                 // B
+    add_shot(l, 900, 600, 6, 0, 200);               // P1: its next move makes it old
+    add_shot(l, 197, 200, 6, 0);                    // P2: lands on A after the move
+    TestAccess::ship(l).press(SDLK_d);
+
+    // The fragments come from these draws, beside A's position after its move.
+    std::srand(11);
+    Asteroid f1(1, 512, 384, 203, 200);
+    Asteroid f2(1, 512, 384, 203, 200);
+    f1.move();
+    f2.move();
+
+    std::srand(11);
+    ASSERT_EQ(outcome(l), GOES_ON);
+    EXPECT_EQ(shots(l), 0u);
+    ASSERT_EQ(rocks(l), 3u);
+    auto it = TestAccess::asteroids(l).begin();
+    EXPECT_EQ(it->getSize(), 1);
+    EXPECT_EQ(it->getY(), 203) << "B moved";
+    ++it;
+    EXPECT_EQ(it->getX(), f1.getX()) << "F1 moved in its first tick";
+    EXPECT_EQ(it->getY(), f1.getY());
+    ++it;
+    EXPECT_EQ(it->getX(), f2.getX()) << "F2 moved in its first tick";
+    EXPECT_EQ(it->getY(), f2.getY());
+    EXPECT_EQ(TestAccess::ship(l).getX(), 515);
+    EXPECT_FALSE(l.complete());
+}
+
+TEST(Level, FiresAtMostSevenShotsAtOnce)
+{
+    Level l = empty_level();
+    l.fire(0, 0);
+    for (int i = 0; i < 100; ++i) {
+        l.progress();
+    }
+    for (int i = 0; i < 10; ++i) {
+        l.fire(1000, 700);
+    }
+    EXPECT_EQ(shots(l), 7u);
+
+    for (int i = 0; i < 101; ++i) {
+        l.progress();
+    }
+    EXPECT_EQ(shots(l), 6u) << "the first shot grew old";
+    l.fire(0, 700);
+    EXPECT_EQ(shots(l), 7u);
+    EXPECT_EQ(TestAccess::projectiles(l).back().getX(), 512) << "new shots start at the ship";
+    l.fire(0, 700);
+    EXPECT_EQ(shots(l), 7u);
+}
+
+TEST(Level, ShotsAreRemovedInTheTickTheyGrowOldAndOthersMoveOnce)
+{
+    Level l = empty_level();
+    add_shot(l, 100, 100, 6, 0, 200);
+    add_shot(l, 100, 200, 6, 0);
+    add_shot(l, 100, 300, 6, 0, 200);
+    add_shot(l, 100, 400, 6, 0);
+    add_shot(l, 100, 500, 6, 0, 200);  // the last one grows old: the walk ends there
+    l.progress();
+    ASSERT_EQ(shots(l), 2u);
+    for (const Projectile& p : TestAccess::projectiles(l)) {
+        EXPECT_EQ(p.getX(), 106) << "moved exactly once";
+    }
+    EXPECT_EQ(TestAccess::projectiles(l).front().getY(), 200);
+    EXPECT_EQ(TestAccess::projectiles(l).back().getY(), 400);
+
+    Level single = empty_level();
+    single.fire(600, 384);
+    for (int i = 0; i < 200; ++i) {
+        single.progress();
+    }
+    EXPECT_EQ(shots(single), 1u);
+    single.progress();
+    EXPECT_EQ(shots(single), 0u);
+}
+
+TEST(Level, CollisionIsADistanceStrictlyBelowTenTimesSizePlusTen)
+{
+    struct Case {
+        int size;
+        double x, y;
+        int result;
+    };
+    // The ship is at (512, 384); positions are those after the rock's move.
+    const std::vector<Case> cases = {
+        {1, 532, 384, GOES_ON},     {1, 531.99, 384, GAME_OVER}, {1, 524, 400, GOES_ON},
+        {1, 523, 400, GAME_OVER},   {2, 512, 414, GOES_ON},      {2, 512, 413.5, GAME_OVER},
+        {3, 472, 384, GOES_ON},     {3, 472.9, 384, GOES_ON},    {3, 473, 384, GAME_OVER},
+        {3, 536, 416, GOES_ON},     {3, 512, 344.9, GOES_ON},    {3, 512, 345, GAME_OVER},
+        {1, 492.5, 384, GOES_ON},   {1, 492, 384, GOES_ON},      {1, 493, 384, GAME_OVER},
+    };
+    for (const Case& c : cases) {
+        Level l = empty_level();
+        add_rock(l, c.size, c.x - 1, c.y, 1, 0);
+        EXPECT_EQ(outcome(l), c.result) << "size " << c.size << " at " << c.x << ", " << c.y;
+    }
+}
+
+TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
+{
+    Level l = empty_level();
+    add_rock(l, 1, 100, 100, 3, 0);
+    add_rock(l, 1, 512, 360, 0, 3);   // 21 away after its move: safe before the ship moves
+    add_rock(l, 1, 700, 700, 3, 0);
+    TestAccess::ship(l).press(SDLK_w);
+    ASSERT_EQ(outcome(l), GOES_ON);
+    EXPECT_EQ(TestAccess::ship(l).getY(), 381);
+
+    // Now it is 18 away: the game is over in the middle of the rock pass.
+    ASSERT_EQ(outcome(l), GAME_OVER);
+    auto it = TestAccess::asteroids(l).begin();
+    EXPECT_EQ(it->getX(), 106) << "the rock before it moved";
+    ++it;
+    EXPECT_EQ(it->getY(), 366) << "the colliding rock moved";
+    ++it;
+    EXPECT_EQ(it->getX(), 703) << "the rock after it did not move";
+    EXPECT_EQ(TestAccess::ship(l).getY(), 381) << "the ship did not move";
+}
+
+TEST(Level, CollisionIsTestedBeforeAnyShotCanSaveTheShip)
+{
+    Level l = empty_level();
+    add_rock(l, 2, 530, 384);
+    add_shot(l, 524, 384, 6, 0);
+    EXPECT_EQ(outcome(l), GAME_OVER);
+    EXPECT_EQ(rocks(l), 1u);
+    EXPECT_EQ(shots(l), 1u);
+}
+
+TEST(Level, HittingTheLastSmallRockCompletesTheLevel)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+    StandInTextures textures(canvas);
+
+    Level l = empty_level();
+    add_rock(l, 1, 100, 100, 3, 0);
+    add_shot(l, 100, 100, 6, 0);
+    ASSERT_EQ(outcome(l), GOES_ON);
+    EXPECT_TRUE(l.complete());
+    EXPECT_EQ(shots(l), 0u);
+    l.draw();
+    EXPECT_EQ(canvas.pixel(103, 100), BACKGROUND_PIXEL) << "no rock left to draw";
+}
+
+TEST(Level, OldestShotDestroysTheRockAndTheYoungerHitsAFragment)
+{
+    Level l = empty_level();
+    add_rock(l, 2, 200, 200, 3, 0);
+    Projectile& older = add_shot(l, 200, 200, 1, 0);
+
+    // Replay the first fragment to aim the younger shot at where it will be.
+    std::srand(5);
+    Asteroid fragment(1, 512, 384, 203, 200);
+    fragment.move();
+    const double aimx = static_cast<int>(fragment.getX()) + 0.25;
+    const double aimy = static_cast<int>(fragment.getY()) + 0.25;
+    ASSERT_LE(std::hypot(aimx - 203, aimy - 200), 20.0) << "the younger shot also lies on the rock";
+    add_shot(l, aimx - 1, aimy, 1, 0);
+    (void)older;
+
+    std::srand(5);
+    ASSERT_EQ(outcome(l), GOES_ON);
+    EXPECT_EQ(shots(l), 0u);
+    ASSERT_EQ(rocks(l), 1u) << "one fragment destroyed by the younger shot";
+    EXPECT_EQ(TestAccess::asteroids(l).front().getSize(), 1);
+}
+
+TEST(Level, AShotIsUsedUpByOneRockOnly)
+{
+    Level l = empty_level();
+    add_rock(l, 1, 300, 300);
+    add_rock(l, 1, 305, 300);
+    add_shot(l, 302, 300);
+    ASSERT_EQ(outcome(l), GOES_ON);
+    ASSERT_EQ(rocks(l), 1u);
+    EXPECT_EQ(TestAccess::asteroids(l).front().getX(), 305) << "the front rock took the shot";
+}
+
+TEST(Level, FragmentsAreTestedAgainstTheShipInTheTickTheyAppear)
+{
+    // Find a split whose first fragment, once moved, is inside its 30 pixels.
+    unsigned seed = 0;
+    for (unsigned s = 1; s <= 10000 && seed == 0; ++s) {
+        std::srand(s);
+        Asteroid f(2, 512, 384, 552, 384);
+        f.move();
+        const double d = std::hypot(static_cast<int>(f.getX()) - 512, static_cast<int>(f.getY()) - 384);
+        if (d < 30) {
+            seed = s;
+        }
+    }
+    ASSERT_NE(seed, 0u);
+
+    Level l = empty_level();
+    add_rock(l, 3, 552, 384);
+    add_shot(l, 552, 384);
+    std::srand(seed);
+    EXPECT_EQ(outcome(l), GAME_OVER);
+    EXPECT_EQ(shots(l), 0u) << "the shot was used on the parent";
+    EXPECT_EQ(rocks(l), 2u);
+}
+
+TEST(Level, SplitsIntoTwoFragmentsOneSizeSmaller)
+{
+    for (int size = 1; size <= 3; ++size) {
+        std::srand(size);
+        Level l = empty_level();
+        add_rock(l, size, 200.7, 300.2);
+        l.spawn_new(TestAccess::asteroids(l).front());
+        const std::size_t fragments = size == 1 ? 0 : 2;
+        ASSERT_EQ(rocks(l), 1 + fragments) << "size " << size;
+        for (auto it = std::next(TestAccess::asteroids(l).begin()); it != TestAccess::asteroids(l).end(); ++it) {
+            EXPECT_EQ(it->getSize(), size - 1);
+            EXPECT_GE(it->getX(), 190);
+            EXPECT_LE(it->getX(), 209);
+            EXPECT_GE(it->getY(), 290);
+            EXPECT_LE(it->getY(), 309);
+        }
+    }
+}
+
+TEST(Level, EscapeRaisesZeroOnPressOnlyAndLeavesTheShipAlone)
+{
+    Level l = empty_level();
+    l.press(SDLK_a);
+    try {
+        l.press(SDLK_ESCAPE);
+        ADD_FAILURE() << "Escape did not leave the level";
+    } catch (int n) {
+        EXPECT_EQ(n, 0);
+    }
+    EXPECT_NO_THROW(l.release(SDLK_ESCAPE));
+    l.progress();
+    EXPECT_EQ(TestAccess::ship(l).getX(), 509);
+    l.release(SDLK_LEFT);
+    l.progress();
+    EXPECT_EQ(TestAccess::ship(l).getX(), 509);
+}
+
+TEST(Level, UpdatePositionTurnsTheShip)
+{
+    Level l = empty_level();
+    l.updateposition(100, 384);
+    EXPECT_EQ(TestAccess::heading(TestAccess::ship(l)), 90);
+}
+
+TEST(Level, DrawsBackgroundShipRocksAndShotsInThatOrder)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+    StandInTextures textures(canvas);
+
+    Level l = empty_level();
+    const Asteroid& under = add_rock(l, 1, 512, 384);
+    Asteroid* over = &add_rock(l, 1, 522, 384);
+    while (colour_of(*over) == colour_of(under)) {
+        TestAccess::asteroids(l).pop_back();
+        over = &add_rock(l, 1, 522, 384);
+    }
+    add_shot(l, 530, 384);
+    l.draw();
+
+    EXPECT_EQ(canvas.pixel(0, 0), BACKGROUND_PIXEL);
+    EXPECT_EQ(canvas.pixel(1023, 767), BACKGROUND_PIXEL);
+    EXPECT_EQ(canvas.pixel(496, 384), BACKGROUND_PIXEL);
+    EXPECT_EQ(canvas.pixel(498, 370), StandInTextures::ship(0)) << "the ship where no rock covers it";
+    EXPECT_EQ(canvas.pixel(505, 384), colour_of(under)) << "rocks over the ship";
+    EXPECT_EQ(canvas.pixel(520, 384), colour_of(*over)) << "the later rock over the earlier";
+    EXPECT_EQ(canvas.pixel(530, 384), WHITE_PIXEL) << "shots over rocks";
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include "canvas.h"
+#include "game/projectile.h"
+#include "test_access.h"
+
+TEST(Projectile, FliesFromItsStartTowardsTheAimAtSixPixelsPerTick)
+{
+    struct Case {
+        int x, y, dirx, diry;
+        double speedx, speedy;
+    };
+    const std::vector<Case> cases = {
+        {100, 100, 100, 100, 6.0, 0.0},  // aiming at the start point: straight right
+        {100, 100, 100, 50, 0.0, -6.0},  // straight up the screen
+        {100, 100, 0, 100, -6.0, 0.0},   {100, 100, 103, 104, 3.6, 4.8},
+        {512, 384, 509, 380, -3.6, -4.8},
+    };
+    for (const Case& c : cases) {
+        const Projectile p(c.x, c.y, c.dirx, c.diry);
+        EXPECT_NEAR(p.getSpeedX(), c.speedx, 1e-9) << c.dirx << ", " << c.diry;
+        EXPECT_NEAR(p.getSpeedY(), c.speedy, 1e-9) << c.dirx << ", " << c.diry;
+        EXPECT_EQ(p.getX(), c.x);
+        EXPECT_EQ(p.getY(), c.y);
+    }
+    const Projectile at_start(100, 100, 100, 100);
+    EXPECT_EQ(at_start.getSpeedX(), 6.0);
+    EXPECT_EQ(at_start.getSpeedY(), 0.0);
+}
+
+TEST(Projectile, AimsCorrectlyAtAnyIntPoint)
+{
+    const Projectile right(INT_MIN, 0, INT_MAX, 0);
+    EXPECT_EQ(right.getSpeedX(), 6.0) << "the difference must not overflow into a shot to the left";
+    const Projectile up(0, INT_MAX, 0, INT_MIN);
+    EXPECT_NEAR(up.getSpeedY(), -6.0, 1e-9);
+    const Projectile diagonal(INT_MAX, INT_MAX, INT_MIN, INT_MIN);
+    EXPECT_NEAR(diagonal.getSpeedX(), -6.0 / std::sqrt(2.0), 1e-9);
+    EXPECT_NEAR(diagonal.getSpeedY(), -6.0 / std::sqrt(2.0), 1e-9);
+}
+
+TEST(Projectile, WrapsOnlyStrictlyBeyondTheFieldAndDropsTheOvershoot)
+{
+    struct Case {
+        double x, y, speedx, speedy;
+        double endx, endy;
+    };
+    const std::vector<Case> cases = {
+        {1018.0, 10.0, 6.0, 0.0, 1024.0, 10.0}, {1018.5, 10.0, 6.0, 0.0, 0.0, 10.0},
+        {5.5, 10.0, -6.0, 0.0, 1024.0, 10.0},   {6.0, 10.0, -6.0, 0.0, 0.0, 10.0},
+        {10.0, 762.0, 0.0, 6.0, 10.0, 768.0},   {10.0, 762.5, 0.0, 6.0, 10.0, 0.0},
+        {10.0, 5.5, 0.0, -6.0, 10.0, 768.0},    {10.0, 6.0, 0.0, -6.0, 10.0, 0.0},
+        {1023.0, 767.0, 3.0, 3.0, 0.0, 0.0},    {1.0, 1.0, -3.0, -3.0, 1024.0, 768.0},
+    };
+    for (const Case& c : cases) {
+        Projectile p(0, 0, 1, 0);
+        TestAccess::place(p, c.x, c.y, c.speedx, c.speedy);
+        p.move();
+        EXPECT_EQ(p.getX(), c.endx) << "from " << c.x << ", " << c.y;
+        EXPECT_EQ(p.getY(), c.endy) << "from " << c.x << ", " << c.y;
+    }
+}
+
+TEST(Projectile, GrowsOldOnItsTwoHundredAndFirstMove)
+{
+    Projectile p(512, 384, 0, 0);  // wraps several times within 200 moves
+    for (int i = 0; i < 200; ++i) {
+        p.move();
+        EXPECT_EQ(TestAccess::age(p), static_cast<std::uint32_t>(i + 1));
+    }
+    EXPECT_FALSE(p.old());
+    p.move();
+    EXPECT_TRUE(p.old());
+}
+
+TEST(Projectile, IsDrawnAsAWhiteSquareThreePixelsAcross)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+
+    Projectile p(0, 0, 1, 0);
+    TestAccess::place(p, 100.5, 200.9, 0, 0);
+    p.draw();
+    for (int x = 98; x <= 102; ++x) {
+        for (int y = 198; y <= 202; ++y) {
+            const bool inside = x >= 99 && x <= 101 && y >= 199 && y <= 201;
+            EXPECT_EQ(canvas.pixel(x, y) == WHITE_PIXEL, inside) << x << ", " << y;
+        }
+    }
+}
+
+TEST(Projectile, IsTwoPixelsAcrossJustRightOfZero)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+
+    Projectile p(0, 0, 1, 0);
+    TestAccess::place(p, 0.5, 10.5, 0, 0);
+    p.draw();
+    for (int x = 0; x <= 3; ++x) {
+        for (int y = 7; y <= 13; ++y) {
+            const bool inside = x <= 1 && y >= 9 && y <= 11;
+            EXPECT_EQ(canvas.pixel(x, y) == WHITE_PIXEL, inside) << x << ", " << y;
+        }
+    }
+}

@@ -1,0 +1,194 @@
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <utility>
+#include <vector>
+
+#include "canvas.h"
+#include "game/ship.h"
+#include "test_access.h"
+
+namespace {
+
+using Point = std::pair<int, int>;
+
+Point position(const Ship& s)
+{
+    return {s.getX(), s.getY()};
+}
+
+Point after_one_move(Ship s)
+{
+    s.move();
+    return position(s);
+}
+
+} // namespace
+
+TEST(Ship, EachSteeringKeyMovesThreePixelsOnItsAxisAndOtherKeysNothing)
+{
+    struct Case {
+        int key;
+        Point expected;
+    };
+    const std::vector<Case> cases = {
+        {SDLK_w, {100, 97}},     {SDLK_UP, {100, 97}},     {SDLK_a, {97, 100}},
+        {SDLK_LEFT, {97, 100}},  {SDLK_s, {100, 103}},     {SDLK_DOWN, {100, 103}},
+        {SDLK_d, {103, 100}},    {SDLK_RIGHT, {103, 100}}, {SDLK_SPACE, {100, 100}},
+        {SDLK_ESCAPE, {100, 100}}, {SDLK_q, {100, 100}},   {-1, {100, 100}},
+    };
+    for (const Case& c : cases) {
+        Ship s(100, 100);
+        s.press(c.key);
+        EXPECT_EQ(after_one_move(s), c.expected) << "key " << c.key;
+        s.release(c.key);
+        EXPECT_EQ(after_one_move(s), Point(100, 100)) << "released key " << c.key;
+    }
+}
+
+TEST(Ship, OppositeKeysCancelUntilOneIsReleased)
+{
+    Ship s(100, 100);
+    s.press(SDLK_a);
+    s.press(SDLK_RIGHT);
+    s.press(SDLK_w);
+    s.press(SDLK_s);
+    s.move();
+    EXPECT_EQ(position(s), Point(100, 100));
+
+    s.release(SDLK_RIGHT);
+    s.move();
+    EXPECT_EQ(position(s), Point(97, 100));
+
+    s.release(SDLK_w);
+    s.move();
+    EXPECT_EQ(position(s), Point(94, 103));
+}
+
+TEST(Ship, ReleasingEitherKeyOfARowStopsThatDirection)
+{
+    Ship s(100, 100);
+    s.press(SDLK_a);
+    s.press(SDLK_LEFT);
+    s.release(SDLK_a);
+    EXPECT_EQ(after_one_move(s), Point(100, 100)) << "arrow still held, but nothing counts keys";
+
+    // Repeated presses of a held key (auto-repeat) are not counted either.
+    s.press(SDLK_DOWN);
+    s.press(SDLK_DOWN);
+    s.press(SDLK_s);
+    s.release(SDLK_DOWN);
+    EXPECT_EQ(after_one_move(s), Point(100, 100));
+}
+
+TEST(Ship, DiagonalMovesChangeBothAxesByThree)
+{
+    Ship s(100, 100);
+    s.press(SDLK_w);
+    s.press(SDLK_a);
+    s.move();
+    EXPECT_EQ(position(s), Point(97, 97));
+    s.release(SDLK_w);
+    s.release(SDLK_a);
+    s.press(SDLK_DOWN);
+    s.press(SDLK_RIGHT);
+    s.move();
+    EXPECT_EQ(position(s), Point(100, 100));
+}
+
+TEST(Ship, WrapsTenPixelsBeyondEachEdgeWithStrictBounds)
+{
+    struct Case {
+        Point start;
+        int key;
+        Point expected;
+    };
+    const std::vector<Case> cases = {
+        {{1031, 100}, SDLK_d, {1034, 100}}, {{1032, 100}, SDLK_d, {-10, 100}},
+        {{-7, 100}, SDLK_a, {-10, 100}},    {{-8, 100}, SDLK_a, {1034, 100}},
+        {{100, 775}, SDLK_s, {100, 778}},   {{100, 776}, SDLK_s, {100, -10}},
+        {{100, -7}, SDLK_w, {100, -10}},    {{100, -8}, SDLK_w, {100, 778}},
+        // Positions already outside the bounds wrap on the next move.
+        {{5000, -5000}, SDLK_SPACE, {-10, 778}},
+    };
+    for (const Case& c : cases) {
+        Ship s(c.start.first, c.start.second);
+        s.press(c.key);
+        EXPECT_EQ(after_one_move(s), c.expected) << "from " << c.start.first << ", " << c.start.second;
+    }
+}
+
+TEST(Ship, HeadingFacesThePointerCounterClockwiseFromUp)
+{
+    struct Case {
+        Point pointer;
+        int heading;
+    };
+    const std::vector<Case> cases = {
+        {{512, 500}, 180}, {{512, 384}, 180}, {{100, 384}, 90},   {{900, 384}, 270},
+        {{511, 0}, 1},     {{513, 0}, 359},   {{0, 0}, 54},       {{0, 383}, 90},
+        {{0, 385}, 91},    {{1023, 383}, 270}, {{1023, 385}, 269}, {{511, 767}, 180},
+        {{513, 767}, 180}, {{512, 100}, 360},
+    };
+    for (const Case& c : cases) {
+        Ship s(512, 384);
+        s.setrotation(c.pointer.first, c.pointer.second);
+        EXPECT_EQ(TestAccess::heading(s), c.heading) << "pointer " << c.pointer.first << ", " << c.pointer.second;
+    }
+}
+
+TEST(Ship, HeadingStaysInRangeForExtremePointers)
+{
+    const int extremes[] = {INT_MIN, -1, 0, 1, INT_MAX};
+    for (int px : extremes) {
+        for (int py : extremes) {
+            Ship s(INT_MAX, INT_MIN);
+            s.setrotation(px, py);
+            EXPECT_GE(TestAccess::heading(s), 1);
+            EXPECT_LE(TestAccess::heading(s), 360);
+        }
+    }
+    Ship s(INT_MIN, 0);
+    s.setrotation(INT_MAX, 0);
+    EXPECT_EQ(TestAccess::heading(s), 270) << "a difference beyond int still points right";
+}
+
+TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+    StandInTextures textures(canvas);
+
+    Ship s(512, 384);
+    s.draw();
+    EXPECT_EQ(canvas.pixel(497, 369), StandInTextures::ship(0)) << "image 0 before any turn";
+    EXPECT_EQ(canvas.pixel(526, 398), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(496, 369), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(527, 398), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(526, 399), StandInTextures::ship(0));
+
+    const std::vector<std::pair<Point, int>> turns = {
+        {{100, 384}, 90}, {{512, 500}, 180}, {{511, 0}, 1}, {{513, 0}, 359}, {{512, 100}, 0},
+    };
+    for (const auto& [pointer, image] : turns) {
+        s.setrotation(pointer.first, pointer.second);
+        s.draw();
+        EXPECT_EQ(canvas.pixel(512, 384), StandInTextures::ship(image)) << "heading " << TestAccess::heading(s);
+    }
+}
+
+TEST(Ship, IsClippedAtTheEdgeOfTheWindow)
+{
+    Canvas canvas;
+    ASSERT_TRUE(canvas.ready());
+    StandInTextures textures(canvas);
+
+    Ship s(-10, 50);
+    s.draw();
+    EXPECT_EQ(canvas.pixel(0, 35), StandInTextures::ship(0));
+    EXPECT_EQ(canvas.pixel(4, 64), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(5, 35), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(0, 34), StandInTextures::ship(0));
+    EXPECT_NE(canvas.pixel(0, 65), StandInTextures::ship(0));
+}
