@@ -277,7 +277,7 @@ TEST(Asteroid, NegativePositionsTruncateTowardZero)
 
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
     std::srand(1);
     Asteroid b(1, 0, 0, 100, 100);
     TestAccess::place(b, -3.6, 100.2, 0, 0);
@@ -294,7 +294,7 @@ TEST(Asteroid, IsDrawnWithItsColourInASquareOfTwentyPixelsPerSize)
 {
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
     for (int size = 1; size <= 3; ++size) {
         std::srand(size);
         const int colour = std::rand() % 6;

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL2_gfxPrimitives.h>
 
-#include <array>
 #include <ostream>
+#include <vector>
 
 #include "game/field.h"
 #include "renderer.h"
@@ -22,6 +23,36 @@ inline std::ostream& operator<<(std::ostream& out, const Rgba& c)
 inline constexpr Rgba BACKGROUND_PIXEL{8, 8, 8, 255};
 inline constexpr Rgba WHITE_PIXEL{255, 255, 255, 255};
 
+inline Rgba unpack(Uint32 argb)
+{
+    return Rgba{Uint8(argb >> 16), Uint8(argb >> 8), Uint8(argb), Uint8(argb >> 24)};
+}
+
+inline Rgba read_pixel(SDL_Renderer* renderer, int x, int y)
+{
+    Uint32 value = 0;
+    const SDL_Rect one{x, y, 1, 1};
+    SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &value, sizeof value);
+    return unpack(value);
+}
+
+// The whole window, one ARGB value per pixel, row by row.
+inline std::vector<Uint32> read_frame(SDL_Renderer* renderer)
+{
+    std::vector<Uint32> pixels(std::size_t(WIDTH) * HEIGHT);
+    SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), WIDTH * sizeof(Uint32));
+    return pixels;
+}
+
+// A 1 x 1 opaque texture of one colour; drawn scaled, it fills its square.
+inline SDL_Texture* solid_texture(SDL_Renderer* renderer, Rgba c)
+{
+    SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
+    const Uint32 value = Uint32(c.a) << 24 | Uint32(c.r) << 16 | Uint32(c.g) << 8 | c.b;
+    SDL_UpdateTexture(t, nullptr, &value, sizeof value);
+    return t;
+}
+
 // A window-sized software renderer on a plain surface, installed as the
 // game's renderer for as long as it lives, so that drawing can be read back
 // pixel by pixel without a display.
@@ -35,6 +66,9 @@ public:
     }
     ~Canvas()
     {
+        // SDL2_gfx keeps its font glyphs as textures of the renderer that
+        // first drew text; let it drop them before this renderer goes.
+        gfxPrimitivesSetFont(nullptr, 0, 0);
         sdlRenderer = nullptr;
         SDL_DestroyRenderer(renderer);
         SDL_FreeSurface(surface);
@@ -43,23 +77,7 @@ public:
     Canvas& operator=(const Canvas&) = delete;
 
     bool ready() const { return surface != nullptr && renderer != nullptr; }
-
-    Rgba pixel(int x, int y) const
-    {
-        Uint32 value = 0;
-        const SDL_Rect one{x, y, 1, 1};
-        SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &value, sizeof value);
-        return Rgba{Uint8(value >> 16), Uint8(value >> 8), Uint8(value), Uint8(value >> 24)};
-    }
-
-    // A 1 x 1 opaque texture of one colour; drawn scaled, it fills its square.
-    SDL_Texture* solid(Rgba c) const
-    {
-        SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 1, 1);
-        const Uint32 value = Uint32(c.a) << 24 | Uint32(c.r) << 16 | Uint32(c.g) << 8 | c.b;
-        SDL_UpdateTexture(t, nullptr, &value, sizeof value);
-        return t;
-    }
+    Rgba pixel(int x, int y) const { return read_pixel(renderer, x, y); }
 
 private:
     SDL_Surface* surface;
@@ -71,13 +89,13 @@ private:
 // the way out.
 class StandInTextures {
 public:
-    explicit StandInTextures(const Canvas& canvas)
+    explicit StandInTextures(SDL_Renderer* renderer = sdlRenderer)
     {
         for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
-            asteroid_textures[i] = canvas.solid(asteroid(i));
+            asteroid_textures[i] = solid_texture(renderer, asteroid(i));
         }
         for (int i = 0; i < SHIP_TEXTURE_COUNT; ++i) {
-            ship_textures[i] = canvas.solid(ship(i));
+            ship_textures[i] = solid_texture(renderer, ship(i));
         }
     }
     ~StandInTextures()

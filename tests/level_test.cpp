@@ -253,7 +253,7 @@ TEST(Level, HittingTheLastSmallRockCompletesTheLevel)
 {
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
 
     Level l = empty_level();
     add_rock(l, 1, 100, 100, 3, 0);
@@ -371,7 +371,7 @@ TEST(Level, DrawsBackgroundShipRocksAndShotsInThatOrder)
 {
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
 
     Level l = empty_level();
     const Asteroid& under = add_rock(l, 1, 512, 384);

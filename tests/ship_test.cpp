@@ -158,7 +158,7 @@ TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
 {
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
 
     Ship s(512, 384);
     s.draw();
@@ -182,7 +182,7 @@ TEST(Ship, IsClippedAtTheEdgeOfTheWindow)
 {
     Canvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures(canvas);
+    StandInTextures textures;
 
     Ship s(-10, 50);
     s.draw();

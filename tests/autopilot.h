@@ -1,0 +1,152 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "game/level.h"
+#include "test_access.h"
+
+// Plays a level ahead of time, exactly as the play loop would with the same
+// seed, and records the events that make it happen. Replaying those events
+// through the real play loop must then give the same game, tick for tick.
+struct Playthrough {
+    std::vector<SDL_Event> events;  // space first, then clicks and ticks
+    int ticks = 0;
+};
+
+inline SDL_Event key_event(Uint32 type, SDL_Keycode key)
+{
+    SDL_Event ev{};
+    ev.type = type;
+    ev.key.type = type;
+    ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    ev.key.keysym.sym = key;
+    return ev;
+}
+
+inline SDL_Event click_event(int x, int y, Uint8 button = SDL_BUTTON_LEFT)
+{
+    SDL_Event ev{};
+    ev.type = SDL_MOUSEBUTTONDOWN;
+    ev.button.type = SDL_MOUSEBUTTONDOWN;
+    ev.button.button = button;
+    ev.button.state = SDL_PRESSED;
+    ev.button.x = x;
+    ev.button.y = y;
+    return ev;
+}
+
+inline SDL_Event motion_event(int x, int y)
+{
+    SDL_Event ev{};
+    ev.type = SDL_MOUSEMOTION;
+    ev.motion.type = SDL_MOUSEMOTION;
+    ev.motion.x = x;
+    ev.motion.y = y;
+    return ev;
+}
+
+inline SDL_Event tick_event()
+{
+    SDL_Event ev{};
+    ev.type = SDL_USEREVENT;
+    return ev;
+}
+
+inline SDL_Event quit_event()
+{
+    SDL_Event ev{};
+    ev.type = SDL_QUIT;
+    return ev;
+}
+
+// Where to aim so that a shot from the ship meets the rock, ignoring wraps.
+inline SDL_Point intercept(const Ship& ship, const Asteroid& a)
+{
+    const double dx = a.getX() - ship.getX();
+    const double dy = a.getY() - ship.getY();
+    const double vx = TestAccess::speedx(a);
+    const double vy = TestAccess::speedy(a);
+    // |d + v t| = 6 t, with |v| = 3.
+    const double qa = vx * vx + vy * vy - 36;
+    const double qb = 2 * (dx * vx + dy * vy);
+    const double qc = dx * dx + dy * dy;
+    const double t = (-qb - std::sqrt(qb * qb - 4 * qa * qc)) / (2 * qa);
+    return SDL_Point{static_cast<int>(std::lround(a.getX() + vx * t)),
+                     static_cast<int>(std::lround(a.getY() + vy * t))};
+}
+
+inline const Asteroid& nearest(Level& l)
+{
+    const Ship& ship = TestAccess::ship(l);
+    const Asteroid* best = nullptr;
+    double best_distance = std::numeric_limits<double>::max();
+    for (const Asteroid& a : TestAccess::asteroids(l)) {
+        const double d = std::hypot(a.getX() - ship.getX(), a.getY() - ship.getY());
+        if (d < best_distance) {
+            best_distance = d;
+            best = &a;
+        }
+    }
+    return *best;
+}
+
+// One tick as the play loop runs it, with the pointer never moved.
+inline bool tick(Level& l)
+{
+    l.updateposition(0, 0);
+    try {
+        l.progress();
+    } catch (int) {
+        return false;
+    }
+    return true;
+}
+
+// Shoots at the nearest rock whenever a shot is free, until the level is
+// cleared. Nothing when the ship is hit first or time runs out.
+inline std::optional<Playthrough> clear_level(unsigned seed, int difficulty, int max_ticks)
+{
+    std::srand(seed);
+    Level l(difficulty);
+    Playthrough p;
+    p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
+    while (p.ticks < max_ticks) {
+        if (TestAccess::projectiles(l).size() < 7) {
+            const SDL_Point aim = intercept(TestAccess::ship(l), nearest(l));
+            l.fire(aim.x, aim.y);
+            p.events.push_back(click_event(aim.x, aim.y));
+        }
+        p.events.push_back(tick_event());
+        ++p.ticks;
+        if (!tick(l)) {
+            return std::nullopt;
+        }
+        if (l.complete()) {
+            return p;
+        }
+    }
+    return std::nullopt;
+}
+
+// Leaves the ship idle until a rock reaches it.
+inline std::optional<Playthrough> lose_level(unsigned seed, int difficulty, int max_ticks)
+{
+    std::srand(seed);
+    Level l(difficulty);
+    Playthrough p;
+    p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
+    while (p.ticks < max_ticks) {
+        p.events.push_back(tick_event());
+        ++p.ticks;
+        if (!tick(l)) {
+            return p;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,338 @@
+#include <SDL.h>
+#include <SDL2_gfxPrimitives.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "allocation_counter.h"
+#include "autopilot.h"
+#include "canvas.h"
+#include "game/level.h"
+#include "play.h"
+#include "test_access.h"
+
+namespace {
+
+using Frame = std::vector<Uint32>;
+
+// The play loop on SDL's dummy video driver: a real window, renderer and event
+// queue with no display, and stand-in textures that show which image went where.
+class PlayLoop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        window = SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        sdlRenderer = SDL_CreateRenderer(window, -1, 0);
+        ASSERT_NE(sdlRenderer, nullptr) << SDL_GetError();
+        textures = new StandInTextures(sdlRenderer);
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    void TearDown() override
+    {
+        // SDL2_gfx keeps its font glyphs as textures of the first renderer
+        // that drew text; let it drop them before that renderer goes.
+        gfxPrimitivesSetFont(nullptr, 0, 0);
+        delete textures;
+        SDL_DestroyRenderer(sdlRenderer);
+        sdlRenderer = nullptr;
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+
+    static void push(const std::vector<SDL_Event>& events)
+    {
+        for (SDL_Event ev : events) {
+            ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError();
+        }
+    }
+
+    static Frame frame() { return read_frame(sdlRenderer); }
+
+    // What the ready screen of a level built from this seed must look like.
+    static Frame ready_screen(unsigned seed, int difficulty)
+    {
+        std::srand(seed);
+        Level l(difficulty);
+        l.draw();
+        const std::string line = "DIFFICULTY: " + std::to_string(difficulty);
+        stringRGBA(sdlRenderer, 468, 404, "LEVEL READY", 255, 255, 255, 255);
+        stringRGBA(sdlRenderer, 456, 424, line.c_str(), 255, 255, 255, 255);
+        stringRGBA(sdlRenderer, 432, 444, "PRESS SPACE TO START", 255, 255, 255, 255);
+        return frame();
+    }
+
+    // The frame drawn after the given number of idle ticks, with the pointer
+    // where it was last seen to move.
+    static Frame after_ticks(unsigned seed, int difficulty, int ticks, SDL_Point pointer = {0, 0})
+    {
+        std::srand(seed);
+        Level l(difficulty);
+        for (int i = 0; i < ticks; ++i) {
+            l.updateposition(pointer.x, pointer.y);
+            l.progress();
+        }
+        l.draw();
+        return frame();
+    }
+
+    SDL_Window* window = nullptr;
+    StandInTextures* textures = nullptr;
+};
+
+::testing::AssertionResult same_frame(const Frame& actual, const Frame& expected)
+{
+    std::size_t differing = 0;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        if (actual[i] != expected[i] && differing++ == 0) {
+            first = i;
+        }
+    }
+    if (differing == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << differing << " pixels differ, the first at (" << first % WIDTH << ", "
+                                         << first / WIDTH << ")";
+}
+
+std::size_t white_pixels(const Frame& f, int top, int bottom)
+{
+    std::size_t n = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            n += unpack(f[std::size_t(y) * WIDTH + x]) == WHITE_PIXEL;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+TEST_F(PlayLoop, ReadyScreenShowsTheLevelAndItsThreeLines)
+{
+    for (int difficulty : {1, 12}) {
+        push({quit_event()});
+        std::srand(21);
+        int d = difficulty;
+        EXPECT_FALSE(main_loop(d));
+        const Frame shown = frame();
+        EXPECT_TRUE(same_frame(shown, ready_screen(21, difficulty))) << "difficulty " << difficulty;
+        EXPECT_GT(white_pixels(shown, 404, 452), 300u) << "the text is there at all";
+        EXPECT_EQ(d, difficulty) << "main_loop only reads the difficulty";
+    }
+}
+
+TEST_F(PlayLoop, OnlySpaceLeavesTheReadyScreen)
+{
+    push({key_event(SDL_KEYDOWN, SDLK_a), key_event(SDL_KEYUP, SDLK_a), key_event(SDL_KEYDOWN, SDLK_ESCAPE),
+          key_event(SDL_KEYUP, SDLK_ESCAPE), key_event(SDL_KEYDOWN, SDLK_RETURN), motion_event(100, 384),
+          click_event(600, 300), click_event(600, 300, SDL_BUTTON_RIGHT), tick_event(), tick_event(), quit_event()});
+    std::srand(3);
+    int d = 1;
+    EXPECT_FALSE(main_loop(d)) << "Escape on the ready screen must not leave the level";
+    const Frame waiting = frame();
+    EXPECT_TRUE(same_frame(waiting, ready_screen(3, 1))) << "nothing but the ready screen was drawn";
+
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        push({motion_event(100, 384), key_event(type, SDLK_SPACE), tick_event(), quit_event()});
+        std::srand(3);
+        EXPECT_FALSE(main_loop(d));
+        const Frame playing = frame();
+        EXPECT_TRUE(same_frame(playing, after_ticks(3, 1, 1)))
+            << (type == SDL_KEYDOWN ? "key-down" : "key-up")
+            << ": one tick played, the pointer motion before play not recorded";
+    }
+}
+
+TEST_F(PlayLoop, InputDuringPlayReachesTheLevel)
+{
+    push({key_event(SDL_KEYDOWN, SDLK_SPACE), motion_event(100, 384), click_event(512, 100, SDL_BUTTON_MIDDLE),
+          key_event(SDL_KEYDOWN, SDLK_d), tick_event(), key_event(SDL_KEYUP, SDLK_d), tick_event(), quit_event()});
+    std::srand(8);
+    int d = 1;
+    EXPECT_FALSE(main_loop(d));
+    const Frame shown = frame();
+
+    std::srand(8);
+    Level l(1);
+    l.fire(512, 100);
+    l.press(SDLK_d);
+    l.updateposition(100, 384);
+    l.progress();
+    l.release(SDLK_d);
+    l.updateposition(100, 384);
+    l.progress();
+    l.draw();
+    EXPECT_TRUE(same_frame(shown, frame()));
+    EXPECT_EQ(read_pixel(sdlRenderer, 516, 372), StandInTextures::ship(90)) << "the ship faces the pointer";
+}
+
+TEST_F(PlayLoop, EscapeDuringPlayGoesOnToTheNextLevel)
+{
+    push({key_event(SDL_KEYDOWN, SDLK_SPACE), tick_event(), key_event(SDL_KEYDOWN, SDLK_ESCAPE)});
+    int d = 1;
+    EXPECT_TRUE(main_loop(d));
+}
+
+TEST_F(PlayLoop, ClosingTheWindowOnTheReadyScreenStartsNoTimer)
+{
+    auto noop = [](Uint32, void*) -> Uint32 { return 0; };
+    const SDL_TimerID before = SDL_AddTimer(100000, noop, nullptr);
+    SDL_RemoveTimer(before);
+
+    push({quit_event()});
+    int d = 1;
+    EXPECT_FALSE(main_loop(d));
+
+    const SDL_TimerID after = SDL_AddTimer(100000, noop, nullptr);
+    SDL_RemoveTimer(after);
+    EXPECT_EQ(after, before + 1) << "main_loop added a timer";
+}
+
+TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
+{
+    // No tick pushed by hand: the frames come from the timer alone.
+    push({key_event(SDL_KEYDOWN, SDLK_SPACE)});
+    std::thread closer([] {
+        SDL_Delay(300);
+        SDL_Event quit = quit_event();
+        SDL_PushEvent(&quit);
+    });
+    std::srand(5);
+    int d = 1;
+    EXPECT_FALSE(main_loop(d));
+    closer.join();
+    const Frame shown = frame();
+    EXPECT_FALSE(same_frame(shown, ready_screen(5, 1))) << "no tick arrived in 300 ms";
+
+    SDL_Event tick = tick_event();
+    SDL_Delay(60);
+    SDL_PumpEvents();
+    EXPECT_EQ(SDL_PeepEvents(&tick, 1, SDL_GETEVENT, SDL_USEREVENT, SDL_USEREVENT), 0)
+        << "the timer still runs after the level ended";
+}
+
+TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
+{
+    std::optional<Playthrough> lost;
+    unsigned seed = 0;
+    for (unsigned s = 1; s <= 200 && !lost; ++s) {
+        lost = lose_level(s, 2, 1500);
+        seed = s;
+    }
+    ASSERT_TRUE(lost.has_value()) << "no seed loses within 1500 ticks";
+
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        push(lost->events);
+        push({tick_event(), tick_event(), key_event(SDL_KEYDOWN, SDLK_SPACE), click_event(5, 5),
+              key_event(type, SDLK_ESCAPE), tick_event()});
+        std::srand(seed);
+        int d = 2;
+        EXPECT_FALSE(main_loop(d));
+        const Frame shown = frame();
+
+        // The tick that ended the game is not drawn: the text lies over the one before.
+        after_ticks(seed, 2, lost->ticks - 1);
+        stringRGBA(sdlRenderer, 476, 384, "GAME OVER", 255, 255, 255, 255);
+        stringRGBA(sdlRenderer, 444, 404, "PRESS ESC TO EXIT", 255, 255, 255, 255);
+        EXPECT_TRUE(same_frame(shown, frame()));
+        EXPECT_GT(white_pixels(shown, 384, 412), 150u);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    push(lost->events);
+    push({quit_event()});
+    std::srand(seed);
+    int d = 2;
+    EXPECT_FALSE(main_loop(d)) << "closing the window on the game-over screen";
+}
+
+TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
+{
+    std::optional<Playthrough> cleared;
+    unsigned seed = 0;
+    for (unsigned s = 1; s <= 200 && !cleared; ++s) {
+        cleared = clear_level(s, 1, 3000);
+        seed = s;
+    }
+    ASSERT_TRUE(cleared.has_value()) << "the autopilot clears no level";
+
+    push(cleared->events);
+    push({quit_event()});
+    std::srand(seed);
+    int d = 1;
+    EXPECT_TRUE(main_loop(d));
+    const Frame shown = frame();
+
+    std::srand(seed);
+    Level l(1);
+    for (const SDL_Event& ev : cleared->events) {
+        if (ev.type == SDL_MOUSEBUTTONDOWN) {
+            l.fire(ev.button.x, ev.button.y);
+        } else if (ev.type == SDL_USEREVENT) {
+            tick(l);
+        }
+    }
+    ASSERT_TRUE(l.complete());
+    l.draw();
+    EXPECT_TRUE(same_frame(shown, frame()));
+
+    SDL_Event left{};
+    ASSERT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 1) << "returned before the last tick";
+}
+
+TEST_F(PlayLoop, TheTimerPushesOneBareTickAndKeepsItsInterval)
+{
+    EXPECT_EQ(timer(20, nullptr), 20u);
+    SDL_Event ev;
+    ASSERT_EQ(SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 1);
+    EXPECT_EQ(ev.type, Uint32(SDL_USEREVENT));
+    EXPECT_EQ(ev.user.code, 0);
+    EXPECT_EQ(ev.user.data1, nullptr);
+    EXPECT_EQ(SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0);
+}
+
+TEST_F(PlayLoop, RunningOutOfMemoryWhileBuildingTheLevelEndsTheGameWithAMessage)
+{
+    push({key_event(SDL_KEYDOWN, SDLK_SPACE), tick_event(), quit_event()});
+    ::testing::internal::CaptureStderr();
+    allocation_counter::left = 0;
+    int d = 3;
+    const bool result = main_loop(d);
+    allocation_counter::left = -1;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "std::bad_alloc\n");
+    EXPECT_FALSE(result);
+    SDL_Event ev;
+    EXPECT_EQ(SDL_PeepEvents(&ev, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 1) << "no event was taken";
+}
+
+TEST_F(PlayLoop, RunningOutOfMemoryDuringPlayEndsTheGameWithAMessage)
+{
+    // Count what building the level and its ready screen allocate, then let
+    // exactly that much succeed: the first shot is the first to fail.
+    push({quit_event()});
+    allocation_counter::made = 0;
+    std::srand(4);
+    int d = 1;
+    main_loop(d);
+    const long before_play = allocation_counter::made.load();
+
+    push({key_event(SDL_KEYDOWN, SDLK_SPACE), tick_event(), click_event(100, 100), tick_event(), quit_event()});
+    std::srand(4);
+    ::testing::internal::CaptureStderr();
+    allocation_counter::left = before_play;
+    const bool result = main_loop(d);
+    allocation_counter::left = -1;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "std::bad_alloc\n");
+    EXPECT_FALSE(result);
+    const Frame shown = frame();
+    EXPECT_TRUE(same_frame(shown, after_ticks(4, 1, 1))) << "the failed tick was not drawn";
+}

@@ -1,0 +1,178 @@
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "textures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const COLOUR_WORDS[] = {"blue", "green", "pink", "red", "white", "yellow"};
+
+// Every image the game loads, in the order it must load them.
+std::vector<std::string> catalogue()
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
+        names.push_back("asteroid" + std::to_string(i / 6 + 1) + "_" + COLOUR_WORDS[i % 6] + ".png");
+    }
+    for (int i = 0; i < SHIP_TEXTURE_COUNT; ++i) {
+        names.push_back("ship" + std::to_string(i) + ".png");
+    }
+    return names;
+}
+
+// The colour that tells image number i (in load order) apart from the rest.
+Rgba mark(int i)
+{
+    return Rgba{Uint8(i & 0xFF), Uint8(i >> 8), 99, 255};
+}
+
+// A working directory of its own with an assets/ directory of small images,
+// each 3 x 2 pixels (not square) and coloured by its place in the catalogue.
+class AssetsDirectory : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(canvas.ready());
+        root = fs::temp_directory_path() / ("rockdrift-textures-" + std::to_string(::getpid()));
+        fs::create_directories(root / "assets");
+        const std::vector<std::string> names = catalogue();
+        for (int i = 0; i < int(names.size()); ++i) {
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 3, 2, 32, SDL_PIXELFORMAT_ARGB8888);
+            const Rgba c = mark(i);
+            SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, c.r, c.g, c.b, c.a));
+            ASSERT_EQ(IMG_SavePNG(s, (root / "assets" / names[i]).c_str()), 0);
+            SDL_FreeSurface(s);
+        }
+        previous = fs::current_path();
+        fs::current_path(root);
+    }
+
+    void TearDown() override
+    {
+        empty_tables(true);
+        fs::current_path(previous);
+        fs::remove_all(root);
+    }
+
+    static void empty_tables(bool destroy)
+    {
+        for (SDL_Texture*& t : asteroid_textures) {
+            if (destroy) {
+                SDL_DestroyTexture(t);
+            }
+            t = nullptr;
+        }
+        for (SDL_Texture*& t : ship_textures) {
+            if (destroy) {
+                SDL_DestroyTexture(t);
+            }
+            t = nullptr;
+        }
+    }
+
+    // Loads, expecting the one failure the catalogue reports.
+    static void expect_failure()
+    {
+        try {
+            texture_init();
+            ADD_FAILURE() << "loading succeeded";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "Texture loading failed");
+        }
+    }
+
+    static int loaded(SDL_Texture* const* table, int count)
+    {
+        int n = 0;
+        while (n < count && table[n] != nullptr) {
+            ++n;
+        }
+        for (int i = n; i < count; ++i) {
+            EXPECT_EQ(table[i], nullptr) << "entry " << i << " loaded after a failure";
+        }
+        return n;
+    }
+
+    Canvas canvas;
+    fs::path root;
+    fs::path previous;
+};
+
+} // namespace
+
+TEST_F(AssetsDirectory, LoadsEveryImageIntoItsEntryWithBlending)
+{
+    texture_init();
+    for (int i = 0; i < ASTEROID_TEXTURE_COUNT + SHIP_TEXTURE_COUNT; ++i) {
+        SDL_Texture* t = i < ASTEROID_TEXTURE_COUNT ? asteroid_textures[i] : ship_textures[i - ASTEROID_TEXTURE_COUNT];
+        ASSERT_NE(t, nullptr) << "image " << i;
+        SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+        SDL_GetTextureBlendMode(t, &mode);
+        EXPECT_EQ(mode, SDL_BLENDMODE_BLEND) << "image " << i;
+        // Drawn scaled into a square, as the game draws it.
+        const SDL_Rect square{0, 0, 20, 20};
+        SDL_RenderCopy(sdlRenderer, t, nullptr, &square);
+        EXPECT_EQ(canvas.pixel(0, 0), mark(i)) << "image " << i << " came from the wrong file";
+        EXPECT_EQ(canvas.pixel(19, 19), mark(i)) << "image " << i;
+    }
+    texture_free();
+    empty_tables(false);
+}
+
+TEST_F(AssetsDirectory, AMissingRockStopsLoadingThereBeforeAnyShip)
+{
+    fs::remove(root / "assets" / "asteroid2_pink.png");
+    expect_failure();
+    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), 8);
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 0);
+}
+
+TEST_F(AssetsDirectory, AMissingShipImageStopsLoadingThere)
+{
+    fs::remove(root / "assets" / "ship200.png");
+    expect_failure();
+    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), ASTEROID_TEXTURE_COUNT);
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 200);
+}
+
+TEST_F(AssetsDirectory, UnreadableImagesFailLikeMissingOnes)
+{
+    const fs::path ship7 = root / "assets" / "ship7.png";
+    const std::string truncated("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0", 18);
+    for (const std::string& content : {std::string(), std::string("not an image at all"), truncated}) {
+        fs::remove(ship7);
+        std::FILE* f = std::fopen(ship7.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(content.data(), 1, content.size(), f);
+        std::fclose(f);
+        ::testing::internal::CaptureStderr();
+        expect_failure();
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the decoder's own complaint reached the console";
+        EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << content.size() << " bytes";
+        empty_tables(true);
+    }
+    fs::remove(ship7);
+    fs::create_directory(ship7);
+    expect_failure();
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << "a directory in place of the image";
+}
+
+TEST_F(AssetsDirectory, NoAssetsDirectoryLoadsNothing)
+{
+    fs::remove_all(root / "assets");
+    expect_failure();
+    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), 0);
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 0);
+}
