@@ -1,0 +1,377 @@
+// The real game binary on a private X server, driven with real X input.
+#include <SDL.h>
+#include <SDL2_gfxPrimitives.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "autopilot.h"
+#include "game/field.h"
+#include "game/level.h"
+#include "game_process.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const fs::path GAME = ROCKDRIFT_PATH;
+const fs::path SOURCE = SOURCE_DIR;
+const fs::path FIXED_TIME = FIXED_TIME_PATH;
+const fs::path OUTPUT = OUTPUT_DIR;
+
+constexpr std::uint32_t BACKGROUND = 0xFF080808;
+constexpr std::uint32_t WHITE = 0xFFFFFFFF;
+
+// A seed (the second the game believes it started in) whose first level
+// leaves the ship alone for a good while, even when a shot is fired straight
+// up at any moment of the first second of play.
+unsigned calm_seed()
+{
+    for (unsigned seed = 1'800'000'000;; ++seed) {
+        bool calm = true;
+        for (int fire_at = 0; fire_at <= 60 && calm; fire_at += 5) {
+            std::srand(seed);
+            Level l(1);
+            for (int t = 0; t < 400 && calm; ++t) {
+                if (t == fire_at) {
+                    l.fire(512, 100);
+                }
+                calm = tick(l) && TestAccess::asteroids(l).size() == 3;
+            }
+        }
+        if (calm) {
+            return seed;
+        }
+    }
+}
+
+// The white text pixels that stringColor draws for the given lines.
+struct Text {
+    int x, y;
+    std::string line;
+};
+
+Screenshot text_reference(const std::vector<Text>& lines)
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, WIDTH, HEIGHT, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    for (const Text& t : lines) {
+        stringRGBA(r, Sint16(t.x), Sint16(t.y), t.line.c_str(), 255, 255, 255, 255);
+    }
+    SDL_RenderFlush(r);
+    Screenshot shot;
+    shot.width = WIDTH;
+    shot.height = HEIGHT;
+    shot.pixels.assign(static_cast<std::uint32_t*>(s->pixels),
+                       static_cast<std::uint32_t*>(s->pixels) + std::size_t(WIDTH) * HEIGHT);
+    gfxPrimitivesSetFont(nullptr, 0, 0);
+    SDL_DestroyRenderer(r);
+    SDL_FreeSurface(s);
+    return shot;
+}
+
+// Every pixel of the text is white on screen, and there are no more white
+// pixels in the text's rows than the text has.
+::testing::AssertionResult shows_text(const Screenshot& screen, const std::vector<Text>& lines)
+{
+    const Screenshot reference = text_reference(lines);
+    int top = HEIGHT;
+    int bottom = 0;
+    for (const Text& t : lines) {
+        top = std::min(top, t.y);
+        bottom = std::max(bottom, t.y + 8);
+    }
+    std::size_t expected = 0;
+    std::size_t found = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            if (reference.at(x, y) == WHITE) {
+                ++expected;
+                if (screen.at(x, y) != WHITE) {
+                    return ::testing::AssertionFailure() << "text pixel (" << x << ", " << y << ") is not white";
+                }
+            }
+            found += screen.at(x, y) == WHITE;
+        }
+    }
+    if (expected == 0 || found != expected) {
+        return ::testing::AssertionFailure() << found << " white pixels where the text has " << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<Text> ready_lines(int difficulty)
+{
+    return {{468, 404, "LEVEL READY"},
+            {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
+            {432, 444, "PRESS SPACE TO START"}};
+}
+
+bool is_background(std::uint32_t p)
+{
+    return p == BACKGROUND;
+}
+
+// A shot: a 3 x 3 square of white.
+bool shot_at(const Screenshot& s, int x, int y)
+{
+    for (int dy = 0; dy < 3; ++dy) {
+        for (int dx = 0; dx < 3; ++dx) {
+            if (s.at(x + dx, y + dy) != WHITE) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool shot_in_column(const Screenshot& s, int left, int right, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            if (shot_at(s, x, y)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+class Game : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { seed = calm_seed(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+        ASSERT_TRUE(x.connected());
+    }
+
+    // Starts the game from the source tree and waits for its ready screen.
+    void start()
+    {
+        const auto started = std::chrono::steady_clock::now();
+        game = std::make_unique<GameProcess>(
+            GAME, SOURCE,
+            GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
+                                     {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
+        window = x.find("Rockdrift", 10s);
+        ASSERT_NE(window, 0u) << "no game window";
+        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return shows_text(s, ready_lines(1)); }, 10s))
+            << "no ready screen";
+        startup = std::chrono::steady_clock::now() - started;
+        ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
+    }
+
+    Screenshot screen() { return x.capture(window); }
+
+    template <typename Check>
+    bool wait_for(Check check, std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        do {
+            const Screenshot s = screen();
+            if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
+                return true;
+            }
+            std::this_thread::sleep_for(5ms);
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    }
+
+    bool key(const std::string& name) { return xdotool("key --window " + std::to_string(window) + " " + name); }
+    bool key_to_focus(const std::string& name) { return xdotool("key " + name); }
+    bool click(int x_, int y_)
+    {
+        return xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x_) + " " +
+                       std::to_string(y_) + " click 1");
+    }
+
+    void expect_quiet_end(const char* how)
+    {
+        const std::optional<int> status = game->wait(10s);
+        ASSERT_TRUE(status.has_value()) << how << ": the game did not end";
+        EXPECT_EQ(*status, 0) << how;
+        EXPECT_EQ(game->out(), "") << how;
+        EXPECT_EQ(game->err(), "") << how;
+    }
+
+    static inline unsigned seed = 0;
+    VirtualDisplay display;
+    XClient x;
+    std::unique_ptr<GameProcess> game;
+    Window window = 0;
+    std::chrono::steady_clock::duration startup{};
+};
+
+} // namespace
+
+TEST_F(Game, ReadyScreenShowsTheFieldTheThreeLinesAndTheShip)
+{
+    start();
+    std::cout << "start-up to first ready frame: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
+    const Screenshot s = screen();
+    EXPECT_TRUE(shows_text(s, ready_lines(1)));
+    for (auto [px, py] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) {
+        EXPECT_TRUE(is_background(s.at(px, py))) << px << ", " << py;
+    }
+    // Rocks start at least 80 pixels from the ship; the text starts at row 404.
+    int inside = 0;
+    int beside = 0;
+    for (int y = 354; y < 404; ++y) {
+        for (int x_ = 482; x_ < 542; ++x_) {
+            if (!is_background(s.at(x_, y))) {
+                (x_ >= 497 && x_ <= 526 && y >= 369 && y <= 398 ? inside : beside) += 1;
+            }
+        }
+    }
+    EXPECT_GT(inside, 60) << "the ship in its square at the centre";
+    EXPECT_EQ(beside, 0) << "drawn outside the ship's square";
+    game->signal(SIGTERM);
+    expect_quiet_end("SIGTERM on the ready screen");
+}
+
+TEST_F(Game, OtherKeysAndClicksDoNothingOnTheReadyScreen)
+{
+    start();
+    const Screenshot before = screen();
+    ASSERT_TRUE(key("a Escape Return Up"));
+    ASSERT_TRUE(click(100, 100));
+    ASSERT_TRUE(xdotool("click 3"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(screen() == before);
+    EXPECT_TRUE(game->running());
+    game->signal(SIGINT);
+    expect_quiet_end("SIGINT on the ready screen");
+}
+
+TEST_F(Game, SpaceStartsPlayAndAClickFires)
+{
+    start();
+    const Screenshot ready = screen();
+    ASSERT_TRUE(key_to_focus("space"));
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == ready); }, 5s)) << "play did not start";
+    const Screenshot first = screen();
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, 2s)) << "frames do not change";
+    EXPECT_FALSE(shot_in_column(screen(), 508, 514, 0, 365));
+
+    ASSERT_TRUE(click(512, 100));
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shot_in_column(s, 508, 514, 0, 365); }, 2s))
+        << "no shot flies up from the ship";
+    const Screenshot in_play = screen();
+    in_play.save_png((OUTPUT / "screenshot.png").string());
+
+    x.request_close(window);
+    expect_quiet_end("window closed during play");
+}
+
+TEST_F(Game, EscapeDuringPlayGoesOnToDifficultyTwo)
+{
+    start();
+    ASSERT_TRUE(key_to_focus("space"));
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, 5s));
+    ASSERT_TRUE(key_to_focus("Escape"));
+    EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 5s))
+        << "no ready screen for difficulty 2";
+    x.request_close(window);
+    expect_quiet_end("window closed on the second ready screen");
+}
+
+TEST_F(Game, SignalsDuringPlayEndTheGameQuietly)
+{
+    for (int sig : {SIGTERM, SIGINT}) {
+        start();
+        ASSERT_TRUE(key_to_focus("space"));
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, 5s));
+        std::this_thread::sleep_for(200ms);
+        game->signal(sig);
+        expect_quiet_end(sig == SIGTERM ? "SIGTERM during play" : "SIGINT during play");
+    }
+}
+
+TEST_F(Game, AWindowCloseRequestOnTheReadyScreenEndsTheGameQuietly)
+{
+    start();
+    x.request_close(window);
+    expect_quiet_end("window closed on the ready screen");
+}
+
+TEST(GameFailure, WithoutADisplayItSaysSoAndExitsWithOne)
+{
+    const Finished f = run_game(GAME, SOURCE, {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", std::nullopt}});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(f.out, "ERROR IN MAIN(): 1\n\n");
+    EXPECT_EQ(f.err, "");
+}
+
+namespace {
+
+// A working directory whose assets/ holds links to every real image, for
+// breaking one of them.
+class BrokenAssets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ready());
+        root = fs::temp_directory_path() / ("rockdrift-assets-" + std::to_string(::getpid()));
+        fs::create_directories(root / "assets");
+        for (const auto& entry : fs::directory_iterator(SOURCE / "assets")) {
+            fs::create_symlink(entry.path(), root / "assets" / entry.path().filename());
+        }
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    void replace(const std::string& name, const std::string& content)
+    {
+        fs::remove(root / "assets" / name);
+        std::ofstream(root / "assets" / name, std::ios::binary) << content;
+    }
+
+    void expect_texture_failure(const char* what)
+    {
+        const Finished f = run_game(GAME, root);
+        EXPECT_EQ(f.status, 1) << what;
+        EXPECT_EQ(f.err, "Texture loading failed\n") << what;
+        EXPECT_EQ(f.out, "") << what;
+    }
+
+    VirtualDisplay display;
+    fs::path root;
+};
+
+} // namespace
+
+TEST_F(BrokenAssets, AMissingAssetsDirectoryFailsToLoad)
+{
+    fs::remove_all(root / "assets");
+    expect_texture_failure("no assets directory");
+}
+
+TEST_F(BrokenAssets, AMissingShipImageFailsToLoad)
+{
+    fs::remove(root / "assets" / "ship200.png");
+    expect_texture_failure("no ship200.png");
+}
+
+TEST_F(BrokenAssets, AnEmptyOrCorruptImageFailsToLoad)
+{
+    replace("asteroid2_red.png", "");
+    expect_texture_failure("an empty image");
+    replace("asteroid2_red.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\0", 20));
+    expect_texture_failure("a truncated PNG");
+    replace("asteroid2_red.png", "GIF89a, or so it says");
+    expect_texture_failure("garbage");
+}

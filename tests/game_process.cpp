@@ -1,0 +1,126 @@
+#include "game_process.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <fcntl.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path fresh_directory()
+{
+    static int counter = 0;
+    fs::path dir = fs::temp_directory_path() /
+                   ("rockdrift-console-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::create_directories(dir);
+    return dir;
+}
+
+} // namespace
+
+GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env)
+    : console(fresh_directory())
+{
+    const std::string out_file = console / "stdout";
+    const std::string err_file = console / "stderr";
+    child = fork();
+    if (child < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (child == 0) {
+        for (const auto& [name, value] : env) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+        const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || chdir(cwd.c_str()) != 0) {
+            _exit(127);
+        }
+        dup2(in, STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+GameProcess::~GameProcess()
+{
+    if (running()) {
+        kill(child, SIGKILL);
+        wait(std::chrono::seconds(5));
+    }
+    std::error_code ignored;
+    fs::remove_all(console, ignored);
+}
+
+bool GameProcess::running()
+{
+    return !wait(std::chrono::milliseconds(0)).has_value();
+}
+
+void GameProcess::signal(int sig)
+{
+    if (!status) {
+        kill(child, sig);
+    }
+}
+
+std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!status) {
+        int raw = 0;
+        const pid_t done = waitpid(child, &raw, WNOHANG);
+        if (done == child) {
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return status;
+}
+
+std::string GameProcess::out() const
+{
+    return slurp(console / "stdout");
+}
+
+std::string GameProcess::err() const
+{
+    return slurp(console / "stderr");
+}
+
+Finished run_game(const fs::path& binary, const fs::path& cwd, const GameProcess::Environment& env,
+                  std::chrono::milliseconds timeout)
+{
+    GameProcess game(binary, cwd, env);
+    Finished f;
+    f.status = game.wait(timeout);
+    f.out = game.out();
+    f.err = game.err();
+    return f;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+// The real game binary, started as a child process in a working directory of
+// the test's choosing, with its console captured to files.
+class GameProcess {
+public:
+    // Extra environment: a value replaces the variable, nullopt removes it.
+    using Environment = std::map<std::string, std::optional<std::string>>;
+
+    GameProcess(const std::filesystem::path& binary, const std::filesystem::path& cwd, const Environment& env = {});
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    pid_t pid() const { return child; }
+    bool running();
+    void signal(int sig);
+    // The exit status, or nullopt when it has not ended in time. A process
+    // ended by a signal reports 128 + the signal number, as a shell would.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+
+    std::string out() const;
+    std::string err() const;
+
+private:
+    std::filesystem::path console;
+    pid_t child = -1;
+    std::optional<int> status;
+};
+
+// Runs the game to its end and returns status, standard output and error.
+struct Finished {
+    std::optional<int> status;
+    std::string out;
+    std::string err;
+};
+Finished run_game(const std::filesystem::path& binary, const std::filesystem::path& cwd,
+                  const GameProcess::Environment& env = {},
+                  std::chrono::milliseconds timeout = std::chrono::seconds(20));

@@ -1,0 +1,166 @@
+#include "x_session.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+VirtualDisplay::VirtualDisplay()
+{
+    int pipe_fds[2];
+    if (pipe(pipe_fds) != 0) {
+        return;
+    }
+    server = fork();
+    if (server == 0) {
+        close(pipe_fds[0]);
+        const std::string fd = std::to_string(pipe_fds[1]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipe_fds[1]);
+    if (server < 0) {
+        close(pipe_fds[0]);
+        return;
+    }
+    // Xvfb writes the display number once it accepts connections.
+    std::string number;
+    char c = 0;
+    while (read(pipe_fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    close(pipe_fds[0]);
+    if (!number.empty()) {
+        name = ":" + number;
+        setenv("DISPLAY", name.c_str(), 1);
+    }
+}
+
+VirtualDisplay::~VirtualDisplay()
+{
+    if (server > 0) {
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+    }
+}
+
+bool Screenshot::save_png(const std::string& path) const
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels.data()), width, height, 32,
+                                                        width * 4, SDL_PIXELFORMAT_ARGB8888);
+    const bool saved = s != nullptr && IMG_SavePNG(s, path.c_str()) == 0;
+    SDL_FreeSurface(s);
+    return saved;
+}
+
+namespace {
+
+// Windows come and go while the tests look at them: an error about one that
+// has just gone is expected, not fatal.
+int ignore_x_errors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+} // namespace
+
+XClient::XClient() : display(XOpenDisplay(nullptr))
+{
+    XSetErrorHandler(ignore_x_errors);
+}
+
+XClient::~XClient()
+{
+    if (display != nullptr) {
+        XCloseDisplay(display);
+    }
+}
+
+Window XClient::find(const std::string& title, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+            for (unsigned i = 0; i < count && found == 0; ++i) {
+                char* name = nullptr;
+                XWindowAttributes attributes{};
+                if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+                    if (title == name && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                        attributes.map_state == IsViewable) {
+                        found = children[i];
+                    }
+                    XFree(name);
+                }
+            }
+            XFree(children);
+        }
+        if (found != 0) {
+            return found;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
+}
+
+Screenshot XClient::capture(Window w)
+{
+    Screenshot shot;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, w, &attributes) == 0) {
+        return shot;
+    }
+    XImage* image = XGetImage(display, w, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return shot;
+    }
+    shot.width = attributes.width;
+    shot.height = attributes.height;
+    shot.pixels.resize(std::size_t(shot.width) * shot.height);
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            const std::uint32_t r = (p & image->red_mask) >> 16;
+            const std::uint32_t g = (p & image->green_mask) >> 8;
+            const std::uint32_t b = p & image->blue_mask;
+            shot.pixels[std::size_t(y) * shot.width + x] = 0xFF000000u | r << 16 | g << 8 | b;
+        }
+    }
+    XDestroyImage(image);
+    return shot;
+}
+
+void XClient::request_close(Window w)
+{
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, w, False, NoEventMask, &ev);
+    XFlush(display);
+}
+
+bool xdotool(const std::string& arguments)
+{
+    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A private X server (Xvfb) for the lifetime of the object; DISPLAY names it.
+class VirtualDisplay {
+public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    bool ready() const { return !name.empty(); }
+    const std::string& display() const { return name; }
+
+private:
+    pid_t server = -1;
+    std::string name;
+};
+
+// One window's pixels, 0xAARRGGBB row by row, alpha always 255.
+struct Screenshot {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+    bool operator==(const Screenshot&) const = default;
+    bool save_png(const std::string& path) const;
+};
+
+// A client connection for looking at windows and asking them to close;
+// keys and clicks go through xdotool, as a player's would through the server.
+class XClient {
+public:
+    XClient();
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    bool connected() const { return display != nullptr; }
+    // The top-level window with exactly this title, or 0 when none appears.
+    Window find(const std::string& title, std::chrono::milliseconds timeout);
+    Screenshot capture(Window w);
+    // What the window manager sends when the player clicks the close button.
+    void request_close(Window w);
+
+private:
+    Display* display = nullptr;
+};
+
+// Runs xdotool with the given arguments against DISPLAY; true on success.
+bool xdotool(const std::string& arguments);
