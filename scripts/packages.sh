@@ -1,4 +1,4 @@
 # The Debian packages each task needs; sourced by the other scripts.
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-gfx-dev"
 # The end-to-end tests run the game on a private X server and type into it.
-TEST_PACKAGES="$BUILD_PACKAGES libgtest-dev libx11-dev xvfb xdotool"
+TEST_PACKAGES="$BUILD_PACKAGES libgtest-dev libbenchmark-dev libx11-dev xvfb xdotool"

@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 # shellcheck disable=SC2086
 scripts/deps.sh $TEST_PACKAGES
 
+# The game, its tools, tests and benchmarks, and every test.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
