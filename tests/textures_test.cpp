@@ -2,6 +2,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -167,6 +168,13 @@ TEST_F(AssetsDirectory, UnreadableImagesFailLikeMissingOnes)
     fs::create_directory(ship7);
     expect_failure();
     EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << "a directory in place of the image";
+    empty_tables(true);
+
+    // A pipe nobody writes to would block a plain read for ever.
+    fs::remove(ship7);
+    ASSERT_EQ(mkfifo(ship7.c_str(), 0644), 0);
+    expect_failure();
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << "a pipe in place of the image";
 }
 
 TEST_F(AssetsDirectory, NoAssetsDirectoryLoadsNothing)
