@@ -150,3 +150,20 @@ inline std::optional<Playthrough> lose_level(unsigned seed, int difficulty, int 
     }
     return std::nullopt;
 }
+
+// The first seed from `from` on whose level an idle ship survives this many
+// ticks: for watching a game run without it ending.
+inline unsigned survivable_seed(unsigned from, int difficulty, int ticks)
+{
+    for (unsigned seed = from;; ++seed) {
+        std::srand(seed);
+        Level l(difficulty);
+        int t = 0;
+        while (t < ticks && tick(l)) {
+            ++t;
+        }
+        if (t == ticks) {
+            return seed;
+        }
+    }
+}

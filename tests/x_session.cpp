@@ -121,25 +121,30 @@ Window XClient::find(const std::string& title, std::chrono::milliseconds timeout
 
 Screenshot XClient::capture(Window w)
 {
-    Screenshot shot;
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display, w, &attributes) == 0) {
-        return shot;
+        return Screenshot{};
     }
-    XImage* image = XGetImage(display, w, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    return capture(w, 0, 0, attributes.width, attributes.height);
+}
+
+Screenshot XClient::capture(Window w, int x, int y, int width, int height)
+{
+    Screenshot shot;
+    XImage* image = XGetImage(display, w, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
     if (image == nullptr) {
         return shot;
     }
-    shot.width = attributes.width;
-    shot.height = attributes.height;
-    shot.pixels.resize(std::size_t(shot.width) * shot.height);
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            const unsigned long p = XGetPixel(image, x, y);
+    shot.width = width;
+    shot.height = height;
+    shot.pixels.resize(std::size_t(width) * height);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const unsigned long p = XGetPixel(image, column, row);
             const std::uint32_t r = (p & image->red_mask) >> 16;
             const std::uint32_t g = (p & image->green_mask) >> 8;
             const std::uint32_t b = p & image->blue_mask;
-            shot.pixels[std::size_t(y) * shot.width + x] = 0xFF000000u | r << 16 | g << 8 | b;
+            shot.pixels[std::size_t(row) * width + column] = 0xFF000000u | r << 16 | g << 8 | b;
         }
     }
     XDestroyImage(image);

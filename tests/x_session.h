@@ -48,6 +48,8 @@ public:
     // The top-level window with exactly this title, or 0 when none appears.
     Window find(const std::string& title, std::chrono::milliseconds timeout);
     Screenshot capture(Window w);
+    // Only the given rectangle of the window: quick enough to poll.
+    Screenshot capture(Window w, int x, int y, int width, int height);
     // What the window manager sends when the player clicks the close button.
     void request_close(Window w);
 

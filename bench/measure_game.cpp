@@ -1,0 +1,383 @@
+// Measures the real game on a private X server and writes the performance
+// page: start-up time, CPU use while the ready screen waits and during play
+// (beside the floor program run the same way), peak memory, and the figures
+// of the world benchmarks, each the median of several runs, each beside the
+// budget it is held to.
+//
+// Usage: measure_game WORLD_BENCH OUTPUT.md [RUNS]
+#include <signal.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "autopilot.h"
+#include "game_process.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const fs::path GAME = ROCKDRIFT_PATH;
+const fs::path FLOOR = FLOOR_PATH;
+const fs::path FIXED_TIME = FIXED_TIME_PATH;
+const fs::path SOURCE = SOURCE_DIR;
+
+constexpr auto CPU_WINDOW = 10s;
+// An idle ship on this seed's first level outlives the measurement.
+constexpr int PLAY_TICKS = 1000;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string read_file(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// User plus system CPU time of all the process's threads, in seconds.
+double cpu_seconds(pid_t pid)
+{
+    const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    double utime = 0;
+    double stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stod(field);
+        } else if (i == 15) {
+            stime = std::stod(field);
+        }
+    }
+    return (utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Percent of one core used over the next CPU_WINDOW.
+double cpu_share(pid_t pid)
+{
+    const double before = cpu_seconds(pid);
+    const Clock::time_point start = Clock::now();
+    std::this_thread::sleep_for(CPU_WINDOW);
+    const double used = cpu_seconds(pid) - before;
+    return 100 * used / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double status_kib(pid_t pid, const std::string& key)
+{
+    std::istringstream status(read_file("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key + ":", 0) == 0) {
+            return std::stod(line.substr(key.size() + 1));
+        }
+    }
+    return 0;
+}
+
+// The ready screen's first line is on screen: white text where "LEVEL READY" goes.
+bool ready_screen_shown(XClient& x, Window w)
+{
+    const Screenshot band = x.capture(w, 468, 404, 88, 8);
+    return std::count(band.pixels.begin(), band.pixels.end(), 0xFFFFFFFFu) > 150;
+}
+
+struct GameRun {
+    double startup_ms = 0;
+    double ready_cpu = 0;
+    double play_cpu = 0;
+    double peak_rss_mib = 0;
+};
+
+GameRun measure_game(XClient& x, unsigned seed)
+{
+    GameRun run;
+    const Clock::time_point start = Clock::now();
+    GameProcess game(GAME, SOURCE,
+                     {{"LD_PRELOAD", FIXED_TIME.string()}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
+    const Window w = x.find("Rockdrift", 20s);
+    while (w != 0 && !ready_screen_shown(x, w) && Clock::now() - start < 20s) {
+        std::this_thread::sleep_for(1ms);
+    }
+    run.startup_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::this_thread::sleep_for(1s);
+    run.ready_cpu = cpu_share(game.pid());
+
+    xdotool("windowfocus --sync " + std::to_string(w) + " key space");
+    std::this_thread::sleep_for(500ms);
+    run.play_cpu = cpu_share(game.pid());
+    if (!game.running()) {
+        std::cerr << "the game ended during the measurement\n";
+    }
+    run.peak_rss_mib = status_kib(game.pid(), "VmHWM") / 1024;
+    game.signal(SIGTERM);
+    game.wait(10s);
+    return run;
+}
+
+struct FloorRun {
+    double cpu = 0;
+    std::string renderer;
+};
+
+FloorRun measure_floor(XClient& x)
+{
+    FloorRun run;
+    GameProcess floor(FLOOR, SOURCE);
+    x.find("Floor", 20s);
+    std::this_thread::sleep_for(1500ms);
+    run.cpu = cpu_share(floor.pid());
+    floor.signal(SIGTERM);
+    floor.wait(10s);
+    run.renderer = floor.out();
+    run.renderer.erase(std::remove(run.renderer.begin(), run.renderer.end(), '\n'), run.renderer.end());
+    return run;
+}
+
+// The benchmarks' medians by name, e.g. "BM_Frame/100" -> {"real_time": ..}.
+using BenchFigures = std::map<std::string, std::map<std::string, double>>;
+
+std::vector<std::string> split_csv(const std::string& line)
+{
+    std::vector<std::string> cells;
+    std::string cell;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells.push_back(cell);
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    cells.push_back(cell);
+    return cells;
+}
+
+BenchFigures run_benchmarks(const fs::path& bench, int runs)
+{
+    const std::string command = bench.string() + " --benchmark_repetitions=" + std::to_string(runs) +
+                                (runs > 1 ? " --benchmark_report_aggregates_only=true" : "") +
+                                " --benchmark_format=csv 2>/dev/null";
+    BenchFigures figures;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return figures;
+    }
+    std::string output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    pclose(pipe);
+
+    std::istringstream lines(output);
+    std::string line;
+    std::vector<std::string> header;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> cells = split_csv(line);
+        if (cells.empty() || cells[0].empty()) {
+            continue;
+        }
+        if (cells[0] == "name") {
+            header = cells;
+            continue;
+        }
+        // With repetitions only the medians are kept; a single run reports
+        // plain rows.
+        std::string name = cells[0];
+        const std::string suffix = "_median";
+        const bool is_median = name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+        if (header.empty() || (runs > 1) != is_median) {
+            continue;
+        }
+        if (is_median) {
+            name.erase(name.size() - suffix.size());
+        }
+        const std::size_t manual = name.find("/manual_time");
+        if (manual != std::string::npos) {
+            name.erase(manual);
+        }
+        for (std::size_t i = 1; i < cells.size() && i < header.size(); ++i) {
+            if (!cells[i].empty() && header[i] != "time_unit" && header[i] != "label" && header[i] != "error_message") {
+                try {
+                    figures[name][header[i]] = std::stod(cells[i]);
+                } catch (const std::exception&) {
+                }
+            }
+        }
+    }
+    return figures;
+}
+
+std::string machine()
+{
+    std::string model = "unknown";
+    std::istringstream cpuinfo(read_file("/proc/cpuinfo"));
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("model name", 0) == 0) {
+            model = line.substr(line.find(':') + 2);
+            break;
+        }
+    }
+    utsname u{};
+    uname(&u);
+    SDL_version sdl{};
+    SDL_GetVersion(&sdl);
+    std::ostringstream out;
+    out << model << ", " << std::thread::hardware_concurrency() << " cores, "
+        << [] {
+               std::istringstream meminfo(read_file("/proc/meminfo"));
+               std::string key;
+               double kib = 0;
+               meminfo >> key >> kib;
+               return static_cast<int>(kib / 1024 / 1024 + 0.5);
+           }()
+        << " GiB; Linux " << u.release << "; SDL " << int(sdl.major) << "." << int(sdl.minor) << "."
+        << int(sdl.patch);
+    return out.str();
+}
+
+std::string fixed(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::cerr << "usage: measure_game WORLD_BENCH OUTPUT.md [RUNS]\n";
+        return 2;
+    }
+    const fs::path bench = argv[1];
+    const fs::path output = argv[2];
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+
+    std::cerr << "benchmarks, " << runs << " repetitions...\n";
+    const BenchFigures figures = run_benchmarks(bench, runs);
+
+    VirtualDisplay display;
+    XClient x;
+    if (!display.ready() || !x.connected()) {
+        std::cerr << "no X server\n";
+        return 1;
+    }
+    const unsigned seed = survivable_seed(1'800'000'000, 1, PLAY_TICKS);
+    std::vector<double> startup, ready_cpu, play_cpu, floor_cpu, rss;
+    std::string renderer;
+    for (int i = 0; i < runs; ++i) {
+        std::cerr << "game and floor, run " << i + 1 << " of " << runs << "...\n";
+        const GameRun g = measure_game(x, seed);
+        const FloorRun f = measure_floor(x);
+        startup.push_back(g.startup_ms);
+        ready_cpu.push_back(g.ready_cpu);
+        play_cpu.push_back(g.play_cpu);
+        rss.push_back(g.peak_rss_mib);
+        floor_cpu.push_back(f.cpu);
+        renderer = f.renderer;
+    }
+
+    // A figure the benchmarks did not report is NaN: it meets no budget.
+    auto bench_counter = [&](const std::string& name, const std::string& counter) {
+        const auto it = figures.find(name);
+        if (it == figures.end() || it->second.count(counter) == 0) {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        return it->second.at(counter);
+    };
+    auto bench_time = [&](const std::string& name) { return bench_counter(name, "real_time"); };
+    auto verdict = [](bool met) { return met ? "yes" : "**no**"; };
+
+    std::ofstream page(output);
+    page << "# Performance\n\n"
+         << "Written by `scripts/measure.sh`; every figure is the median of " << runs << " runs.\n\n"
+         << "Machine: " << machine() << ". Under Xvfb SDL's default renderer is `" << renderer
+         << "`; the benchmarks draw on the software renderer (SDL's dummy video driver).\n\n"
+         << "The game advances 50 ticks per second: each tick runs `Level::progress`, draws the whole frame and "
+            "presents it, all within 20 ms.\n\n";
+
+    page << "## The world and the frame (Google Benchmark)\n\n"
+         << "| Figure | Median | Budget | Met |\n|---|---|---|---|\n";
+    for (int d : {1, 10, 100, 1000}) {
+        const std::string name = "BM_Progress/" + std::to_string(d);
+        const double us = bench_time(name);
+        const std::string budget = d == 100 ? "≤ 20 µs" : "—";
+        page << "| `progress`, difficulty " << d << " (" << fixed(bench_counter(name, "rocks"), 0)
+             << " rocks, 7 shots), per tick | " << fixed(us, 2) << " µs | " << budget << " | "
+             << (d == 100 ? verdict(us <= 20) : "—") << " |\n";
+    }
+    for (int d : {1, 10, 100, 1000}) {
+        const std::string name = "BM_Progress/" + std::to_string(d);
+        page << "| `progress`, difficulty " << d << ", per rock | " << fixed(bench_counter(name, "ns_per_rock"), 1)
+             << " ns | — | — |\n";
+    }
+    const double growth = bench_time("BM_Progress/1000") / std::max(1e-9, bench_time("BM_Progress/100"));
+    page << "| `progress`, difficulty 1000 against 100 | " << fixed(growth, 1)
+         << " × | about 10 × (linear in rocks) | " << verdict(growth < 15) << " |\n";
+    for (int d : {1, 10, 100, 1000}) {
+        const double us = bench_time("BM_Frame/" + std::to_string(d));
+        std::string budget = "—";
+        std::string met = "—";
+        if (d == 100) {
+            budget = "≤ 1 ms";
+            met = verdict(us <= 1000);
+        } else if (d == 1000) {
+            budget = "< 20 ms";
+            met = verdict(us < 20000);
+        }
+        page << "| one frame (`draw` + present), difficulty " << d << " | " << fixed(us / 1000, 3) << " ms | "
+             << budget << " | " << met << " |\n";
+    }
+    const double textures_ms = bench_time("BM_TextureInit");
+    page << "| `texture_init`, 378 images | " << fixed(textures_ms, 1) << " ms | ≤ 15 ms | "
+         << verdict(textures_ms <= 15) << " |\n";
+    const double allocations = bench_counter("BM_AllocationsPerQuietTick/100", "allocs_per_tick");
+    page << "| heap allocations in a tick that fires and splits nothing | " << fixed(allocations, 2)
+         << " | 0 | " << verdict(allocations == 0) << " |\n\n";
+
+    const double floor = median(floor_cpu);
+    const double play = median(play_cpu);
+    page << "## The real game under Xvfb\n\n"
+         << "| Figure | Median | Budget | Met |\n|---|---|---|---|\n"
+         << "| process start to first ready frame presented | " << fixed(median(startup), 0) << " ms | — | — |\n"
+         << "| CPU while the ready screen waits (10 s) | " << fixed(median(ready_cpu), 2) << " % of a core | < 1 % | "
+         << verdict(median(ready_cpu) < 1) << " |\n"
+         << "| CPU during play at difficulty 1 (10 s) | " << fixed(play, 1) << " % of a core | ≤ 1.2 × floor = "
+         << fixed(1.2 * floor, 1) << " % | " << verdict(play <= 1.2 * floor) << " |\n"
+         << "| CPU of the floor program (clear and present every 20 ms, 10 s) | " << fixed(floor, 1)
+         << " % of a core | — | — |\n"
+         << "| peak resident memory of the game | " << fixed(median(rss), 1) << " MiB | — | — |\n";
+    page.close();
+    std::cout << read_file(output);
+    return 0;
+}

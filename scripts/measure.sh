@@ -1,0 +1,13 @@
+#!/bin/sh
+# Measures how fast the game runs and writes docs/performance.md: the world
+# benchmarks, then the real game and the floor program on a private X server.
+# Usage: scripts/measure.sh [RUNS]   (default 5; every figure is a median)
+set -eu
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+# shellcheck disable=SC2086
+scripts/deps.sh $TEST_PACKAGES
+
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=ON -DROCKDRIFT_BENCHMARKS=ON
+cmake --build build-bench -j "$(nproc)" --target measure_game
+build-bench/bench/measure_game build-bench/bench/world_bench docs/performance.md "${1:-5}"
