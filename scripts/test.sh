@@ -10,3 +10,7 @@ scripts/deps.sh $TEST_PACKAGES
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+# The game installed with cmake --install and as a Debian package.
+scripts/test-install.sh
+

@@ -1,6 +1,4 @@
 // The real game binary on a private X server, driven with real X input.
-#include <SDL.h>
-#include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -17,6 +15,8 @@
 #include "game/field.h"
 #include "game/level.h"
 #include "game_process.h"
+#include "game_session.h"
+#include "screen_text.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -26,11 +26,7 @@ namespace {
 
 const fs::path GAME = ROCKDRIFT_PATH;
 const fs::path SOURCE = SOURCE_DIR;
-const fs::path FIXED_TIME = FIXED_TIME_PATH;
 const fs::path OUTPUT = OUTPUT_DIR;
-
-constexpr std::uint32_t BACKGROUND = 0xFF080808;
-constexpr std::uint32_t WHITE = 0xFFFFFFFF;
 
 // A seed (the second the game believes it started in) whose first level
 // leaves the ship alone for a good while, even when a shot is fired straight
@@ -53,70 +49,6 @@ unsigned calm_seed()
             return seed;
         }
     }
-}
-
-// The white text pixels that stringColor draws for the given lines.
-struct Text {
-    int x, y;
-    std::string line;
-};
-
-Screenshot text_reference(const std::vector<Text>& lines)
-{
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, WIDTH, HEIGHT, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
-    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-    SDL_RenderClear(r);
-    for (const Text& t : lines) {
-        stringRGBA(r, Sint16(t.x), Sint16(t.y), t.line.c_str(), 255, 255, 255, 255);
-    }
-    SDL_RenderFlush(r);
-    Screenshot shot;
-    shot.width = WIDTH;
-    shot.height = HEIGHT;
-    shot.pixels.assign(static_cast<std::uint32_t*>(s->pixels),
-                       static_cast<std::uint32_t*>(s->pixels) + std::size_t(WIDTH) * HEIGHT);
-    gfxPrimitivesSetFont(nullptr, 0, 0);
-    SDL_DestroyRenderer(r);
-    SDL_FreeSurface(s);
-    return shot;
-}
-
-// Every pixel of the text is white on screen, and there are no more white
-// pixels in the text's rows than the text has.
-::testing::AssertionResult shows_text(const Screenshot& screen, const std::vector<Text>& lines)
-{
-    const Screenshot reference = text_reference(lines);
-    int top = HEIGHT;
-    int bottom = 0;
-    for (const Text& t : lines) {
-        top = std::min(top, t.y);
-        bottom = std::max(bottom, t.y + 8);
-    }
-    std::size_t expected = 0;
-    std::size_t found = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < WIDTH; ++x) {
-            if (reference.at(x, y) == WHITE) {
-                ++expected;
-                if (screen.at(x, y) != WHITE) {
-                    return ::testing::AssertionFailure() << "text pixel (" << x << ", " << y << ") is not white";
-                }
-            }
-            found += screen.at(x, y) == WHITE;
-        }
-    }
-    if (expected == 0 || found != expected) {
-        return ::testing::AssertionFailure() << found << " white pixels where the text has " << expected;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-std::vector<Text> ready_lines(int difficulty)
-{
-    return {{468, 404, "LEVEL READY"},
-            {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
-            {432, 444, "PRESS SPACE TO START"}};
 }
 
 bool is_background(std::uint32_t p)
@@ -149,47 +81,11 @@ bool shot_in_column(const Screenshot& s, int left, int right, int top, int botto
     return false;
 }
 
-class Game : public ::testing::Test {
+class Game : public GameSession {
 protected:
     static void SetUpTestSuite() { seed = calm_seed(); }
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
-        ASSERT_TRUE(x.connected());
-    }
-
-    // Starts the game from the source tree and waits for its ready screen.
-    void start()
-    {
-        const auto started = std::chrono::steady_clock::now();
-        game = std::make_unique<GameProcess>(
-            GAME, SOURCE,
-            GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
-                                     {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
-        window = x.find("Rockdrift", 10s);
-        ASSERT_NE(window, 0u) << "no game window";
-        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return shows_text(s, ready_lines(1)); }, 10s))
-            << "no ready screen";
-        startup = std::chrono::steady_clock::now() - started;
-        ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
-    }
-
-    Screenshot screen() { return x.capture(window); }
-
-    template <typename Check>
-    bool wait_for(Check check, std::chrono::milliseconds timeout)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        do {
-            const Screenshot s = screen();
-            if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
-                return true;
-            }
-            std::this_thread::sleep_for(5ms);
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
-    }
+    void start() { GameSession::start(seed); }
 
     bool key(const std::string& name) { return xdotool("key --window " + std::to_string(window) + " " + name); }
     bool key_to_focus(const std::string& name) { return xdotool("key " + name); }
@@ -199,21 +95,7 @@ protected:
                        std::to_string(y_) + " click 1");
     }
 
-    void expect_quiet_end(const char* how)
-    {
-        const std::optional<int> status = game->wait(10s);
-        ASSERT_TRUE(status.has_value()) << how << ": the game did not end";
-        EXPECT_EQ(*status, 0) << how;
-        EXPECT_EQ(game->out(), "") << how;
-        EXPECT_EQ(game->err(), "") << how;
-    }
-
     static inline unsigned seed = 0;
-    VirtualDisplay display;
-    XClient x;
-    std::unique_ptr<GameProcess> game;
-    Window window = 0;
-    std::chrono::steady_clock::duration startup{};
 };
 
 } // namespace

@@ -1,0 +1,57 @@
+#!/bin/sh
+# Installs the game the ways a player can and starts each installed command
+# from an unrelated directory on a private X server: scripts/install.sh into a
+# temporary prefix, then the Debian package from scripts/package.sh, checked
+# with lintian and, when run as root, installed with dpkg and removed again.
+set -eu
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+# shellcheck disable=SC2086
+scripts/deps.sh $TEST_PACKAGES
+
+fail()
+{
+    echo "test-install: $*" >&2
+    exit 1
+}
+
+# Nothing on the console means a valid entry, without even a hint.
+validate_desktop_entry()
+{
+    report=$(desktop-file-validate "$1" 2>&1) || fail "desktop-file-validate: $report"
+    [ -z "$report" ] || fail "desktop-file-validate: $report"
+    echo "desktop-file-validate $1: valid"
+}
+
+# The checks run from a build of the tests kept apart from the release.
+cmake -S . -B build-pkg/tests -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_SANITIZE=OFF >/dev/null
+cmake --build build-pkg/tests -j "$(nproc)" --target installed_game_tests
+installed_game_tests=$(pwd)/build-pkg/tests/installed_game_tests
+
+prefix=$(mktemp -d /tmp/rockdrift-prefix.XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+scripts/install.sh "$prefix"
+[ "$(find "$prefix/share/rockdrift/assets" -name '*.png' | wc -l)" -eq 378 ] || fail "not every image is installed"
+validate_desktop_entry "$prefix/share/applications/rockdrift.desktop"
+ROCKDRIFT_COMMAND="$prefix/bin/rockdrift" "$installed_game_tests"
+
+scripts/package.sh
+deb=$(ls build-pkg/rockdrift_*.deb)
+echo "$deb: $(stat -c %s "$deb") bytes"
+lintian --fail-on error "$deb" || fail "lintian found errors in $deb"
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Not root: the package is not installed."
+elif dpkg-query -W -f='${Status}' rockdrift 2>/dev/null | grep -q "ok installed"; then
+    echo "rockdrift is already installed on this machine: leaving it alone."
+else
+    trap 'dpkg --purge rockdrift >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
+    dpkg --install "$deb"
+    validate_desktop_entry /usr/share/applications/rockdrift.desktop
+    ROCKDRIFT_COMMAND=/usr/games/rockdrift "$installed_game_tests"
+    dpkg --purge rockdrift
+    for left in /usr/games/rockdrift /usr/libexec/rockdrift /usr/share/rockdrift /usr/share/doc/rockdrift; do
+        [ ! -e "$left" ] || fail "$left is still there after removing the package"
+    done
+fi
+echo "test-install: the installed game starts from anywhere"

@@ -1,0 +1,93 @@
+#pragma once
+
+// The real game on a private X server, for the end-to-end tests: started from
+// the source tree with a known seed, watched through screenshots of its
+// window and driven through xdotool, as a player would drive it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "game/field.h"
+#include "game_process.h"
+#include "screen_text.h"
+#include "x_session.h"
+
+class GameSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+        ASSERT_TRUE(x.connected());
+    }
+
+    // Starts the game believing it started in the second `seed` (its only
+    // source of randomness), waits for its ready screen and focuses it.
+    void start(unsigned seed)
+    {
+        using namespace std::chrono_literals;
+        // The window of the game before can outlive its process for a moment;
+        // taking it for the new one would lose every screenshot.
+        const auto gone_by = std::chrono::steady_clock::now() + 10s;
+        while (x.find("Rockdrift", 0ms) != 0 && std::chrono::steady_clock::now() < gone_by) {
+            std::this_thread::sleep_for(10ms);
+        }
+        const auto started = std::chrono::steady_clock::now();
+        game = std::make_unique<GameProcess>(
+            std::filesystem::path(ROCKDRIFT_PATH), std::filesystem::path(SOURCE_DIR),
+            GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
+        window = x.find("Rockdrift", 30s);
+        ASSERT_NE(window, 0u) << "no game window";
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return bool(shows_text(s, ready_lines(1))); }, 30s))
+            << "no ready screen";
+        startup = std::chrono::steady_clock::now() - started;
+        ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
+    }
+
+    // SDL replaces its first window when it brings up an OpenGL renderer, so
+    // a window found early in start-up may be gone: look for it again.
+    Screenshot screen()
+    {
+        using namespace std::chrono_literals;
+        Screenshot s = x.capture(window);
+        if (s.width != WIDTH || s.height != HEIGHT) {
+            window = x.find("Rockdrift", 1s);
+            s = x.capture(window);
+        }
+        return s;
+    }
+
+    template <typename Check>
+    bool wait_for(Check check, std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        do {
+            const Screenshot s = screen();
+            if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    }
+
+    // Status 0 and nothing on the console.
+    void expect_quiet_end(const std::string& how)
+    {
+        const std::optional<int> status = game->wait(std::chrono::seconds(30));
+        ASSERT_TRUE(status.has_value()) << how << ": the game did not end";
+        EXPECT_EQ(*status, 0) << how;
+        EXPECT_EQ(game->out(), "") << how;
+        EXPECT_EQ(game->err(), "") << how;
+    }
+
+    VirtualDisplay display;
+    XClient x;
+    std::unique_ptr<GameProcess> game;
+    Window window = 0;
+    std::chrono::steady_clock::duration startup{};
+};

@@ -1,0 +1,117 @@
+// The installed game, started the way a player starts it: by its command,
+// from a directory that has nothing to do with the game. scripts/test-install.sh
+// names the command in ROCKDRIFT_COMMAND, once for each way of installing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "game/level.h"
+#include "game_process.h"
+#include "screen_text.h"
+#include "test_access.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const fs::path FIXED_TIME = FIXED_TIME_PATH;
+
+fs::path installed_command()
+{
+    const char* command = std::getenv("ROCKDRIFT_COMMAND");
+    return command != nullptr ? command : "";
+}
+
+// A seed (the second the game believes it started in) whose first level puts
+// no rock across the rows of the ready screen's text: white rocks have white
+// pixels, and there the text must be the only white.
+unsigned clear_text_rows_seed()
+{
+    const std::vector<Text> text = ready_lines(1);
+    const int top = text.front().y;
+    const int bottom = text.back().y + 8;
+    for (unsigned seed = 1'800'000'000;; ++seed) {
+        std::srand(seed);
+        Level l(1);
+        bool clear = true;
+        for (const Asteroid& a : TestAccess::asteroids(l)) {
+            const int radius = a.getSize() * 10;
+            const int y = static_cast<int>(a.getY());
+            clear = clear && (y + radius <= top || y - radius >= bottom);
+        }
+        if (clear) {
+            return seed;
+        }
+    }
+}
+
+bool is_ready_screen(const Screenshot& s)
+{
+    return s.width == WIDTH && s.height == HEIGHT && shows_text(s, ready_lines(1));
+}
+
+class InstalledGame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(command.empty()) << "ROCKDRIFT_COMMAND names no installed command";
+        ASSERT_TRUE(fs::is_regular_file(command)) << command << " is not installed";
+        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+        ASSERT_TRUE(x.connected());
+        fs::create_directories(elsewhere);
+    }
+
+    void TearDown() override { fs::remove_all(elsewhere); }
+
+    const fs::path command = installed_command();
+    // Empty, so nothing the game needs can be found in it.
+    const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-elsewhere-" + std::to_string(::getpid()));
+    VirtualDisplay display;
+    XClient x;
+};
+
+} // namespace
+
+TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigterm)
+{
+    GameProcess game(command, elsewhere,
+                     GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
+                                              {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
+    // SDL may replace its first window with one that suits its renderer, so
+    // the window is looked up afresh for every look at the screen.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    bool ready = false;
+    while (!ready && game.running() && std::chrono::steady_clock::now() < deadline) {
+        const Window window = x.find("Rockdrift", 1s);
+        ready = window != 0 && is_ready_screen(x.capture(window));
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(ready) << "no ready screen; the game said: " << game.out() << game.err();
+
+    // The launcher hands its process over to the game, so the signal reaches
+    // the game itself and its status comes back unchanged.
+    game.signal(SIGTERM);
+    const std::optional<int> status = game.wait(10s);
+    ASSERT_TRUE(status.has_value()) << "the game did not end on SIGTERM";
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(game.out(), "");
+    EXPECT_EQ(game.err(), "");
+}
+
+TEST_F(InstalledGame, PassesTheGamesFailureOnWhenThereIsNoDisplay)
+{
+    const Finished f = run_game(command, elsewhere, {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", std::nullopt}});
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(f.out, "ERROR IN MAIN(): 1\n\n");
+    EXPECT_EQ(f.err, "");
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+// What the real game's text looks like on screen: the lines are drawn again
+// with SDL2_gfx, the way the game draws them, and compared pixel for pixel
+// with a screenshot of its window.
+#include <SDL.h>
+#include <SDL2_gfxPrimitives.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/field.h"
+#include "x_session.h"
+
+inline constexpr std::uint32_t BACKGROUND = 0xFF080808;
+inline constexpr std::uint32_t WHITE = 0xFFFFFFFF;
+
+// One line of text with its top-left corner.
+struct Text {
+    int x, y;
+    std::string line;
+};
+
+// The white text pixels that stringRGBA draws for the given lines.
+inline Screenshot text_reference(const std::vector<Text>& lines)
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, WIDTH, HEIGHT, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    for (const Text& t : lines) {
+        stringRGBA(r, Sint16(t.x), Sint16(t.y), t.line.c_str(), 255, 255, 255, 255);
+    }
+    SDL_RenderFlush(r);
+    Screenshot shot;
+    shot.width = WIDTH;
+    shot.height = HEIGHT;
+    shot.pixels.assign(static_cast<std::uint32_t*>(s->pixels),
+                       static_cast<std::uint32_t*>(s->pixels) + std::size_t(WIDTH) * HEIGHT);
+    gfxPrimitivesSetFont(nullptr, 0, 0);
+    SDL_DestroyRenderer(r);
+    SDL_FreeSurface(s);
+    return shot;
+}
+
+// Every pixel of the text is white on screen, and there are no more white
+// pixels in the text's rows than the text has.
+inline ::testing::AssertionResult shows_text(const Screenshot& screen, const std::vector<Text>& lines)
+{
+    const Screenshot reference = text_reference(lines);
+    int top = HEIGHT;
+    int bottom = 0;
+    for (const Text& t : lines) {
+        top = std::min(top, t.y);
+        bottom = std::max(bottom, t.y + 8);
+    }
+    std::size_t expected = 0;
+    std::size_t found = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            if (reference.at(x, y) == WHITE) {
+                ++expected;
+                if (screen.at(x, y) != WHITE) {
+                    return ::testing::AssertionFailure() << "text pixel (" << x << ", " << y << ") is not white";
+                }
+            }
+            found += screen.at(x, y) == WHITE;
+        }
+    }
+    if (expected == 0 || found != expected) {
+        return ::testing::AssertionFailure() << found << " white pixels where the text has " << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The three lines of the screen that waits for Space before each level.
+inline std::vector<Text> ready_lines(int difficulty)
+{
+    return {{468, 404, "LEVEL READY"},
+            {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
+            {432, 444, "PRESS SPACE TO START"}};
+}
