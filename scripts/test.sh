@@ -14,3 +14,7 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 # The game installed with cmake --install and as a Debian package.
 scripts/test-install.sh
 
+# Everything again under AddressSanitizer and UndefinedBehaviorSanitizer, then
+# a minute of fuzzing the game world.
+scripts/test-sanitizers.sh
+scripts/fuzz.sh 60

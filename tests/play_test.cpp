@@ -11,6 +11,7 @@
 #include "allocation_counter.h"
 #include "autopilot.h"
 #include "canvas.h"
+#include "dummy_window.h"
 #include "game/level.h"
 #include "play.h"
 #include "test_access.h"
@@ -19,41 +20,8 @@ namespace {
 
 using Frame = std::vector<Uint32>;
 
-// The play loop on SDL's dummy video driver: a real window, renderer and event
-// queue with no display, and stand-in textures that show which image went where.
-class PlayLoop : public ::testing::Test {
+class PlayLoop : public DummyWindow {
 protected:
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        window = SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
-        ASSERT_NE(window, nullptr) << SDL_GetError();
-        sdlRenderer = SDL_CreateRenderer(window, -1, 0);
-        ASSERT_NE(sdlRenderer, nullptr) << SDL_GetError();
-        textures = new StandInTextures(sdlRenderer);
-        SDL_PumpEvents();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-
-    void TearDown() override
-    {
-        // SDL2_gfx keeps its font glyphs as textures of the first renderer
-        // that drew text; let it drop them before that renderer goes.
-        gfxPrimitivesSetFont(nullptr, 0, 0);
-        delete textures;
-        SDL_DestroyRenderer(sdlRenderer);
-        sdlRenderer = nullptr;
-        SDL_DestroyWindow(window);
-        SDL_Quit();
-    }
-
-    static void push(const std::vector<SDL_Event>& events)
-    {
-        for (SDL_Event ev : events) {
-            ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError();
-        }
-    }
-
     static Frame frame() { return read_frame(sdlRenderer); }
 
     // What the ready screen of a level built from this seed must look like.
@@ -82,9 +50,6 @@ protected:
         l.draw();
         return frame();
     }
-
-    SDL_Window* window = nullptr;
-    StandInTextures* textures = nullptr;
 };
 
 ::testing::AssertionResult same_frame(const Frame& actual, const Frame& expected)

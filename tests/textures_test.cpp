@@ -132,6 +132,20 @@ TEST_F(AssetsDirectory, LoadsEveryImageIntoItsEntryWithBlending)
     empty_tables(false);
 }
 
+TEST_F(AssetsDirectory, AnyImageSDLCanReadLoadsWhateverItsName)
+{
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 5, 9, 32, SDL_PIXELFORMAT_ARGB8888);
+    const Rgba c = mark(ASTEROID_TEXTURE_COUNT + 7);
+    SDL_FillRect(s, nullptr, SDL_MapRGBA(s->format, c.r, c.g, c.b, c.a));
+    ASSERT_EQ(SDL_SaveBMP(s, (root / "assets" / "ship7.png").c_str()), 0);
+    SDL_FreeSurface(s);
+
+    texture_init();
+    const SDL_Rect square{0, 0, 30, 30};
+    SDL_RenderCopy(sdlRenderer, ship_textures[7], nullptr, &square);
+    EXPECT_EQ(canvas.pixel(29, 29), c) << "a BMP named .png";
+}
+
 TEST_F(AssetsDirectory, AMissingRockStopsLoadingThereBeforeAnyShip)
 {
     fs::remove(root / "assets" / "asteroid2_pink.png");
