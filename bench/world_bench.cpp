@@ -71,8 +71,8 @@ bool open_window()
     static const bool opened = [] {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         std::filesystem::current_path(SOURCE_DIR);
-        SDL_Window* window = SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH,
-                                              HEIGHT, 0);
+        SDL_Window* window =
+            SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
         sdlRenderer = window != nullptr ? SDL_CreateRenderer(window, -1, 0) : nullptr;
         if (sdlRenderer == nullptr) {
             return false;

@@ -29,7 +29,7 @@ constexpr std::size_t MAX_SHOTS = 7;
 constexpr int SHIP_MARGIN = 10;
 constexpr double TOLERANCE = 1e-9;
 constexpr int LOWEST_DIFFICULTY = -2;
-constexpr int DIFFICULTIES = 63;  // -2 to 60
+constexpr int DIFFICULTIES = 63; // -2 to 60
 
 class Bytes {
 public:
@@ -126,8 +126,8 @@ void check(Level& l)
             require(p.getX() == ship.getX() && p.getY() == ship.getY(), "a new shot starts at the ship", p.getX(),
                     p.getY());
         } else {
-            require(within(p.getX(), 0, WIDTH) && within(p.getY(), 0, HEIGHT), "a shot stays in the field",
-                    p.getX(), p.getY());
+            require(within(p.getX(), 0, WIDTH) && within(p.getY(), 0, HEIGHT), "a shot stays in the field", p.getX(),
+                    p.getY());
         }
     }
 

@@ -24,8 +24,8 @@ int main(int argc, char** argv)
 
     // No SDL_Init: creating the window brings up video and events.
     try {
-        SDL_Window* sdlWindow = SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                                 WIDTH, HEIGHT, 0);
+        SDL_Window* sdlWindow =
+            SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
         if (sdlWindow == nullptr) {
             throw 1;
         }

@@ -35,22 +35,26 @@ namespace fs = std::filesystem;
 
 constexpr int kShipSize = 30;
 constexpr int kHeadings = 360;
-constexpr std::array<const char*, 6> kRockColours{"blue",  "green", "pink",
-                                                  "red",   "white", "yellow"};
-constexpr std::array<int, 3> kRockSizes{20, 40, 60};  // for asteroid1, 2, 3
+constexpr std::array<const char*, 6> kRockColours{"blue", "green", "pink", "red", "white", "yellow"};
+constexpr std::array<int, 3> kRockSizes{20, 40, 60}; // for asteroid1, 2, 3
 
 struct Artwork {
     std::string name;
     int size;
 };
 
-std::string shipName(int heading) { return "ship" + std::to_string(heading) + ".png"; }
+std::string shipName(int heading)
+{
+    return "ship" + std::to_string(heading) + ".png";
+}
 
-std::string rockName(int level, const std::string& colour) {
+std::string rockName(int level, const std::string& colour)
+{
     return "asteroid" + std::to_string(level) + "_" + colour + ".png";
 }
 
-std::vector<Artwork> allArtwork() {
+std::vector<Artwork> allArtwork()
+{
     std::vector<Artwork> all;
     for (int level = 1; level <= 3; ++level) {
         for (const char* colour : kRockColours) {
@@ -70,13 +74,18 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 // Loads a PNG as RGBA32 (bytes R, G, B, A), so pixels compare the same way
 // whatever format the file was saved in. Null if it cannot be loaded.
-SurfacePtr loadRgba(const fs::path& path) {
+SurfacePtr loadRgba(const fs::path& path)
+{
     SurfacePtr raw(IMG_Load(path.string().c_str()));
-    if (!raw) return nullptr;
+    if (!raw)
+        return nullptr;
     return SurfacePtr(SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGBA32, 0));
 }
 
-SurfacePtr loadAsset(const std::string& name) { return loadRgba(fs::path(ASSETS_DIR) / name); }
+SurfacePtr loadAsset(const std::string& name)
+{
+    return loadRgba(fs::path(ASSETS_DIR) / name);
+}
 
 struct Rgba {
     int r;
@@ -85,14 +94,16 @@ struct Rgba {
     int a;
 };
 
-Rgba pixel(const SDL_Surface* s, int x, int y) {
+Rgba pixel(const SDL_Surface* s, int x, int y)
+{
     const auto* p = static_cast<const std::uint8_t*>(s->pixels) + y * s->pitch + x * 4;
     return {p[0], p[1], p[2], p[3]};
 }
 
 // ---------------------------------------------------------------------------
 
-TEST(Artwork, EveryImageLoadsAtItsExactSize) {
+TEST(Artwork, EveryImageLoadsAtItsExactSize)
+{
     for (const Artwork& art : allArtwork()) {
         const SurfacePtr s = loadAsset(art.name);
         ASSERT_TRUE(s) << art.name << " does not load: " << IMG_GetError();
@@ -112,7 +123,8 @@ constexpr int kSolidAlpha = 64;
 // point from the centre, so the alpha-weighted middle of the farthest pixels
 // points along the nose. Returns degrees with 0 = up, growing counter-
 // clockwise on screen (90 = nose to the left, towards -x).
-double measuredHeading(const SDL_Surface* s) {
+double measuredHeading(const SDL_Surface* s)
+{
     const double c = s->w / 2.0;
     double farthest = 0.0;
     for (int y = 0; y < s->h; ++y) {
@@ -122,7 +134,7 @@ double measuredHeading(const SDL_Surface* s) {
             }
         }
     }
-    constexpr double kTipDepth = 2.0;  // px back from the very tip
+    constexpr double kTipDepth = 2.0; // px back from the very tip
     double sumX = 0.0;
     double sumY = 0.0;
     for (int y = 0; y < s->h; ++y) {
@@ -141,12 +153,14 @@ double measuredHeading(const SDL_Surface* s) {
     return degrees < 0 ? degrees + 360.0 : degrees;
 }
 
-double angleBetween(double a, double b) {
+double angleBetween(double a, double b)
+{
     const double d = std::fmod(std::abs(a - b), 360.0);
     return std::min(d, 360.0 - d);
 }
 
-TEST(ShipArtwork, EveryShipImagePointsAtItsHeading) {
+TEST(ShipArtwork, EveryShipImagePointsAtItsHeading)
+{
     constexpr double kToleranceDegrees = 3.0;
     for (int heading = 0; heading < kHeadings; ++heading) {
         const std::string name = shipName(heading);
@@ -158,7 +172,8 @@ TEST(ShipArtwork, EveryShipImagePointsAtItsHeading) {
     }
 }
 
-TEST(ShipArtwork, EveryShipImageIsTransparentAroundTheShip) {
+TEST(ShipArtwork, EveryShipImageIsTransparentAroundTheShip)
+{
     for (int heading = 0; heading < kHeadings; ++heading) {
         const std::string name = shipName(heading);
         const SurfacePtr s = loadAsset(name);
@@ -176,18 +191,19 @@ TEST(ShipArtwork, EveryShipImageIsTransparentAroundTheShip) {
     }
 }
 
-TEST(ShipArtwork, EveryShipImageHasASolidBody) {
+TEST(ShipArtwork, EveryShipImageHasASolidBody)
+{
     for (int heading = 0; heading < kHeadings; ++heading) {
         const std::string name = shipName(heading);
         const SurfacePtr s = loadAsset(name);
         ASSERT_TRUE(s) << name;
         int solid = 0;
         for (int y = 0; y < s->h; ++y) {
-            for (int x = 0; x < s->w; ++x) solid += pixel(s.get(), x, y).a >= 128 ? 1 : 0;
+            for (int x = 0; x < s->w; ++x)
+                solid += pixel(s.get(), x, y).a >= 128 ? 1 : 0;
         }
         EXPECT_GE(solid, 100) << name << " has only " << solid << " solid pixels";
-        EXPECT_EQ(pixel(s.get(), kShipSize / 2, kShipSize / 2).a, 255)
-            << name << " is not solid at its centre";
+        EXPECT_EQ(pixel(s.get(), kShipSize / 2, kShipSize / 2).a, 255) << name << " is not solid at its centre";
     }
 }
 
@@ -196,13 +212,14 @@ TEST(ShipArtwork, EveryShipImageHasASolidBody) {
 // ---------------------------------------------------------------------------
 
 struct RockStats {
-    double solidShare = 0.0;  // of the square, counting alpha >= 128
-    double r = 0.0;           // alpha-weighted mean colour
+    double solidShare = 0.0; // of the square, counting alpha >= 128
+    double r = 0.0;          // alpha-weighted mean colour
     double g = 0.0;
     double b = 0.0;
 };
 
-RockStats rockStats(const SDL_Surface* s) {
+RockStats rockStats(const SDL_Surface* s)
+{
     RockStats st;
     double weight = 0.0;
     int solid = 0;
@@ -226,12 +243,18 @@ RockStats rockStats(const SDL_Surface* s) {
 }
 
 // Whether a mean colour clearly reads as the named colour.
-bool looksLike(const std::string& colour, const RockStats& c) {
-    if (colour == "blue") return c.b > c.r + 60 && c.b > c.g + 30;
-    if (colour == "green") return c.g > c.r + 50 && c.g > c.b + 50;
-    if (colour == "red") return c.r > c.g + 70 && c.r > c.b + 70 && c.g < 90 && c.b < 90;
-    if (colour == "pink") return c.r > 140 && c.b > 100 && c.r > c.g + 50 && c.b > c.g + 30;
-    if (colour == "yellow") return c.r > 130 && c.g > 110 && c.b < c.g - 80 && c.b < c.r - 80;
+bool looksLike(const std::string& colour, const RockStats& c)
+{
+    if (colour == "blue")
+        return c.b > c.r + 60 && c.b > c.g + 30;
+    if (colour == "green")
+        return c.g > c.r + 50 && c.g > c.b + 50;
+    if (colour == "red")
+        return c.r > c.g + 70 && c.r > c.b + 70 && c.g < 90 && c.b < 90;
+    if (colour == "pink")
+        return c.r > 140 && c.b > 100 && c.r > c.g + 50 && c.b > c.g + 30;
+    if (colour == "yellow")
+        return c.r > 130 && c.g > 110 && c.b < c.g - 80 && c.b < c.r - 80;
     if (colour == "white") {
         const double lo = std::min({c.r, c.g, c.b});
         const double hi = std::max({c.r, c.g, c.b});
@@ -240,8 +263,8 @@ bool looksLike(const std::string& colour, const RockStats& c) {
     return false;
 }
 
-template <typename Check>
-void forEachRock(Check check) {
+template <typename Check> void forEachRock(Check check)
+{
     for (int level = 1; level <= 3; ++level) {
         for (const char* colour : kRockColours) {
             const std::string name = rockName(level, colour);
@@ -252,9 +275,10 @@ void forEachRock(Check check) {
     }
 }
 
-TEST(RockArtwork, EveryRockIsTransparentInItsCorners) {
+TEST(RockArtwork, EveryRockIsTransparentInItsCorners)
+{
     forEachRock([](const std::string& name, const std::string&, const SDL_Surface& s) {
-        constexpr int kCorner = 3;  // px square checked in each corner
+        constexpr int kCorner = 3; // px square checked in each corner
         for (int y = 0; y < kCorner; ++y) {
             for (int x = 0; x < kCorner; ++x) {
                 const int far = s.w - 1;
@@ -269,7 +293,8 @@ TEST(RockArtwork, EveryRockIsTransparentInItsCorners) {
     });
 }
 
-TEST(RockArtwork, EveryRockFillsMostOfItsSquare) {
+TEST(RockArtwork, EveryRockFillsMostOfItsSquare)
+{
     forEachRock([](const std::string& name, const std::string&, const SDL_Surface& s) {
         // A disc with the game's hit radius (half the side) covers 79%.
         const RockStats st = rockStats(&s);
@@ -278,7 +303,8 @@ TEST(RockArtwork, EveryRockFillsMostOfItsSquare) {
     });
 }
 
-TEST(RockArtwork, EveryRockIsClearlyItsNamedColour) {
+TEST(RockArtwork, EveryRockIsClearlyItsNamedColour)
+{
     forEachRock([](const std::string& name, const std::string& colour, const SDL_Surface& s) {
         const RockStats st = rockStats(&s);
         EXPECT_TRUE(looksLike(colour, st))
@@ -286,12 +312,14 @@ TEST(RockArtwork, EveryRockIsClearlyItsNamedColour) {
     });
 }
 
-TEST(RockArtwork, EveryRockHasItsOwnShape) {
+TEST(RockArtwork, EveryRockHasItsOwnShape)
+{
     std::vector<std::pair<std::string, std::vector<bool>>> shapes;
     forEachRock([&](const std::string& name, const std::string&, const SDL_Surface& s) {
         std::vector<bool> mask;
         for (int y = 0; y < s.h; ++y) {
-            for (int x = 0; x < s.w; ++x) mask.push_back(pixel(&s, x, y).a >= 128);
+            for (int x = 0; x < s.w; ++x)
+                mask.push_back(pixel(&s, x, y).a >= 128);
         }
         for (const auto& [other, otherMask] : shapes) {
             EXPECT_NE(mask, otherMask) << name << " has the same outline as " << other;
@@ -307,13 +335,14 @@ TEST(RockArtwork, EveryRockHasItsOwnShape) {
 // A fresh directory under the system temp dir, removed again at the end.
 class TempDir {
 public:
-    TempDir() {
+    TempDir()
+    {
         std::random_device random;
-        path_ = fs::temp_directory_path() /
-                ("rockdrift-art-" + std::to_string(random()) + std::to_string(random()));
+        path_ = fs::temp_directory_path() / ("rockdrift-art-" + std::to_string(random()) + std::to_string(random()));
         fs::create_directories(path_);
     }
-    ~TempDir() {
+    ~TempDir()
+    {
         std::error_code ignored;
         fs::remove_all(path_, ignored);
     }
@@ -326,24 +355,32 @@ private:
     fs::path path_;
 };
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string quoted(const fs::path& p)
+{
+    return "'" + p.string() + "'";
+}
 
-int runMakeArt(const fs::path& assets, const fs::path& icons) {
+int runMakeArt(const fs::path& assets, const fs::path& icons)
+{
     const std::string command = quoted(MAKE_ART_PATH) + " " + quoted(assets) + " " + quoted(icons);
     return std::system(command.c_str());
 }
 
-bool samePixels(const SDL_Surface& a, const SDL_Surface& b) {
-    if (a.w != b.w || a.h != b.h) return false;
+bool samePixels(const SDL_Surface& a, const SDL_Surface& b)
+{
+    if (a.w != b.w || a.h != b.h)
+        return false;
     for (int y = 0; y < a.h; ++y) {
         const auto* rowA = static_cast<const std::uint8_t*>(a.pixels) + y * a.pitch;
         const auto* rowB = static_cast<const std::uint8_t*>(b.pixels) + y * b.pitch;
-        if (!std::equal(rowA, rowA + a.w * 4, rowB)) return false;
+        if (!std::equal(rowA, rowA + a.w * 4, rowB))
+            return false;
     }
     return true;
 }
 
-TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel) {
+TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel)
+{
     const TempDir tmp;
     const fs::path assets = tmp.path() / "assets";
     ASSERT_EQ(runMakeArt(assets, tmp.path() / "icons"), 0) << MAKE_ART_PATH << " failed";
@@ -353,7 +390,8 @@ TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel) {
         written.insert(entry.path().filename().string());
     }
     std::set<std::string> expected;
-    for (const Artwork& art : allArtwork()) expected.insert(art.name);
+    for (const Artwork& art : allArtwork())
+        expected.insert(art.name);
     EXPECT_EQ(written, expected) << "make_art should write exactly the game's sprites";
 
     for (const Artwork& art : allArtwork()) {
@@ -366,7 +404,8 @@ TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel) {
     }
 }
 
-TEST(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize) {
+TEST(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize)
+{
     const TempDir tmp;
     const fs::path icons = tmp.path() / "icons";
     ASSERT_EQ(runMakeArt(tmp.path() / "assets", icons), 0) << MAKE_ART_PATH << " failed";
@@ -381,9 +420,10 @@ TEST(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize) {
     }
 }
 
-TEST(ArtGenerator, FailsWithoutAnOutputDirectory) {
+TEST(ArtGenerator, FailsWithoutAnOutputDirectory)
+{
     const std::string command = quoted(MAKE_ART_PATH) + " 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
 }
 
-}  // namespace
+} // namespace

@@ -49,12 +49,30 @@ struct Vec2 {
     double y = 0.0;
 };
 
-Vec2 operator+(Vec2 a, Vec2 b) { return {a.x + b.x, a.y + b.y}; }
-Vec2 operator-(Vec2 a, Vec2 b) { return {a.x - b.x, a.y - b.y}; }
-Vec2 operator*(Vec2 a, double k) { return {a.x * k, a.y * k}; }
-double dot(Vec2 a, Vec2 b) { return a.x * b.x + a.y * b.y; }
-double length(Vec2 a) { return std::sqrt(dot(a, a)); }
-Vec2 normalized(Vec2 a) { return a * (1.0 / length(a)); }
+Vec2 operator+(Vec2 a, Vec2 b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+Vec2 operator-(Vec2 a, Vec2 b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+Vec2 operator*(Vec2 a, double k)
+{
+    return {a.x * k, a.y * k};
+}
+double dot(Vec2 a, Vec2 b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+double length(Vec2 a)
+{
+    return std::sqrt(dot(a, a));
+}
+Vec2 normalized(Vec2 a)
+{
+    return a * (1.0 / length(a));
+}
 
 using Polygon = std::vector<Vec2>;
 
@@ -68,14 +86,19 @@ struct Rgb {
     double b = 0.0;
 };
 
-Rgb operator*(Rgb c, double k) { return {c.r * k, c.g * k, c.b * k}; }
+Rgb operator*(Rgb c, double k)
+{
+    return {c.r * k, c.g * k, c.b * k};
+}
 
 // Linear blend: t = 0 gives a, t = 1 gives b.
-Rgb mix(Rgb a, Rgb b, double t) {
+Rgb mix(Rgb a, Rgb b, double t)
+{
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Uint8 toByte(double v) {
+Uint8 toByte(double v)
+{
     return static_cast<Uint8>(std::clamp(std::lround(v), 0L, 255L));
 }
 
@@ -84,7 +107,8 @@ class Rng {
 public:
     explicit Rng(std::uint64_t seed) : state_(seed) {}
 
-    std::uint64_t next() {
+    std::uint64_t next()
+    {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
@@ -92,12 +116,14 @@ public:
     }
 
     // Uniform in [lo, hi); 53 random bits make an exact double.
-    double uniform(double lo, double hi) {
+    double uniform(double lo, double hi)
+    {
         const double unit = static_cast<double>(next() >> 11) * 0x1.0p-53;
         return lo + (hi - lo) * unit;
     }
 
-    int between(int lo, int hi) {  // inclusive
+    int between(int lo, int hi)
+    { // inclusive
         return lo + static_cast<int>(next() % static_cast<std::uint64_t>(hi - lo + 1));
     }
 
@@ -107,21 +133,21 @@ private:
 
 // Smooth 2-D value noise on an integer lattice; used to make rock surfaces
 // grainy. Hashing the lattice point keeps it stateless and repeatable.
-double latticeValue(int x, int y, std::uint64_t seed) {
-    Rng hash(seed ^ (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) ^
-             static_cast<std::uint32_t>(y));
+double latticeValue(int x, int y, std::uint64_t seed)
+{
+    Rng hash(seed ^ (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) ^ static_cast<std::uint32_t>(y));
     return hash.uniform(-1.0, 1.0);
 }
 
-double valueNoise(double x, double y, std::uint64_t seed) {
+double valueNoise(double x, double y, std::uint64_t seed)
+{
     const int x0 = static_cast<int>(std::floor(x));
     const int y0 = static_cast<int>(std::floor(y));
     const auto smooth = [](double t) { return t * t * (3.0 - 2.0 * t); };
     const double tx = smooth(x - x0);
     const double ty = smooth(y - y0);
     const double top = latticeValue(x0, y0, seed) * (1 - tx) + latticeValue(x0 + 1, y0, seed) * tx;
-    const double bottom =
-        latticeValue(x0, y0 + 1, seed) * (1 - tx) + latticeValue(x0 + 1, y0 + 1, seed) * tx;
+    const double bottom = latticeValue(x0, y0 + 1, seed) * (1 - tx) + latticeValue(x0 + 1, y0 + 1, seed) * tx;
     return top * (1 - ty) + bottom * ty;
 }
 
@@ -138,18 +164,22 @@ struct RendererDeleter {
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, RendererDeleter>;
 
-[[noreturn]] void failSdl(const std::string& what) {
+[[noreturn]] void failSdl(const std::string& what)
+{
     throw std::runtime_error(what + ": " + SDL_GetError());
 }
 
-SurfacePtr makeRgbaSurface(int size) {
+SurfacePtr makeRgbaSurface(int size)
+{
     SurfacePtr s(SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32));
-    if (!s) failSdl("cannot create a " + std::to_string(size) + "px surface");
+    if (!s)
+        failSdl("cannot create a " + std::to_string(size) + "px surface");
     return s;
 }
 
 // Bytes of one pixel of an SDL_PIXELFORMAT_RGBA32 surface: R, G, B, A.
-Uint8* pixelAt(SDL_Surface* s, int x, int y) {
+Uint8* pixelAt(SDL_Surface* s, int x, int y)
+{
     return static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 4;
 }
 
@@ -161,16 +191,19 @@ Uint8* pixelAt(SDL_Surface* s, int x, int y) {
 // runs from 0 to 30), so the artwork code never thinks about supersampling.
 class Canvas {
 public:
-    explicit Canvas(int size) : size_(size), big_(makeRgbaSurface(size * kSupersample)) {
+    explicit Canvas(int size) : size_(size), big_(makeRgbaSurface(size * kSupersample))
+    {
         renderer_.reset(SDL_CreateSoftwareRenderer(big_.get()));
-        if (!renderer_) failSdl("cannot create a software renderer");
+        if (!renderer_)
+            failSdl("cannot create a software renderer");
         // Transparent black everywhere before drawing.
         SDL_FillRect(big_.get(), nullptr, 0);
     }
 
     int size() const { return size_; }
 
-    void fillPolygon(const Polygon& poly, Rgb c) {
+    void fillPolygon(const Polygon& poly, Rgb c)
+    {
         std::vector<Sint16> xs;
         std::vector<Sint16> ys;
         for (const Vec2& p : poly) {
@@ -178,16 +211,17 @@ public:
             ys.push_back(toBig(p.y));
         }
         const int n = static_cast<int>(poly.size());
-        if (filledPolygonRGBA(renderer_.get(), xs.data(), ys.data(), n, toByte(c.r), toByte(c.g),
-                              toByte(c.b), 255) != 0) {
+        if (filledPolygonRGBA(renderer_.get(), xs.data(), ys.data(), n, toByte(c.r), toByte(c.g), toByte(c.b), 255) !=
+            0) {
             failSdl("filledPolygonRGBA failed");
         }
     }
 
-    void fillCircle(Vec2 centre, double radius, Rgb c) {
+    void fillCircle(Vec2 centre, double radius, Rgb c)
+    {
         const auto r = static_cast<Sint16>(std::lround(radius * kSupersample));
-        if (filledCircleRGBA(renderer_.get(), toBig(centre.x), toBig(centre.y), r, toByte(c.r),
-                             toByte(c.g), toByte(c.b), 255) != 0) {
+        if (filledCircleRGBA(renderer_.get(), toBig(centre.x), toBig(centre.y), r, toByte(c.r), toByte(c.g),
+                             toByte(c.b), 255) != 0) {
             failSdl("filledCircleRGBA failed");
         }
     }
@@ -195,14 +229,15 @@ public:
     // Calls shade(position, rgbaBytes) for every drawn sample, where position
     // is the sample centre in final-image pixels. Lets artwork add lighting
     // that depends on where a sample sits.
-    template <typename Shader>
-    void shadeOpaqueSamples(Shader shade) {
+    template <typename Shader> void shadeOpaqueSamples(Shader shade)
+    {
         flush();
         SDL_Surface* s = big_.get();
         for (int y = 0; y < s->h; ++y) {
             for (int x = 0; x < s->w; ++x) {
                 Uint8* px = pixelAt(s, x, y);
-                if (px[3] == 0) continue;
+                if (px[3] == 0)
+                    continue;
                 const Vec2 pos{(x + 0.5) / kSupersample, (y + 0.5) / kSupersample};
                 shade(pos, px);
             }
@@ -212,7 +247,8 @@ public:
     // Box-filters the big surface down to the final size. Colours are
     // averaged weighted by alpha (premultiplied), so edges fade out in their
     // own colour instead of darkening towards the transparent black.
-    SurfacePtr downsample() {
+    SurfacePtr downsample()
+    {
         flush();
         SurfacePtr out = makeRgbaSurface(size_);
         constexpr int kSamples = kSupersample * kSupersample;
@@ -222,10 +258,10 @@ public:
                 std::array<std::uint32_t, 3> sumC{};
                 for (int sy = 0; sy < kSupersample; ++sy) {
                     for (int sx = 0; sx < kSupersample; ++sx) {
-                        const Uint8* px =
-                            pixelAt(big_.get(), x * kSupersample + sx, y * kSupersample + sy);
+                        const Uint8* px = pixelAt(big_.get(), x * kSupersample + sx, y * kSupersample + sy);
                         sumA += px[3];
-                        for (int i = 0; i < 3; ++i) sumC[i] += std::uint32_t{px[i]} * px[3];
+                        for (int i = 0; i < 3; ++i)
+                            sumC[i] += std::uint32_t{px[i]} * px[3];
                     }
                 }
                 Uint8* dst = pixelAt(out.get(), x, y);
@@ -245,26 +281,27 @@ public:
     // One sample of the big surface (call flush() after drawing first).
     const Uint8* sample(int sx, int sy) const { return pixelAt(big_.get(), sx, sy); }
 
-    void flush() {
+    void flush()
+    {
         // The software renderer batches drawing; make sure it has all landed
         // in the surface before touching pixels directly.
-        if (SDL_RenderFlush(renderer_.get()) != 0) failSdl("SDL_RenderFlush failed");
+        if (SDL_RenderFlush(renderer_.get()) != 0)
+            failSdl("SDL_RenderFlush failed");
     }
 
 private:
     // Maps a final-image coordinate to the big surface. SDL_gfx fills whole
     // pixels by their integer index, so a continuous coordinate is shifted by
     // half a sample to land on the nearest sample centre.
-    static Sint16 toBig(double v) {
-        return static_cast<Sint16>(std::lround(v * kSupersample - 0.5));
-    }
+    static Sint16 toBig(double v) { return static_cast<Sint16>(std::lround(v * kSupersample - 0.5)); }
 
     int size_;
     SurfacePtr big_;
     RendererPtr renderer_;
 };
 
-void savePng(SDL_Surface* s, const fs::path& path) {
+void savePng(SDL_Surface* s, const fs::path& path)
+{
     if (IMG_SavePNG(s, path.string().c_str()) != 0) {
         throw std::runtime_error("cannot write " + path.string() + ": " + IMG_GetError());
     }
@@ -276,7 +313,7 @@ void savePng(SDL_Surface* s, const fs::path& path) {
 
 struct RockColour {
     const char* name;
-    Rgb base;  // colour of a fully lit face
+    Rgb base; // colour of a fully lit face
 };
 
 // Saturated enough that each rock still reads as its colour in shadow.
@@ -290,9 +327,9 @@ constexpr std::array<RockColour, 6> kRockColours{{
 }};
 
 struct RockSize {
-    int level;       // 1 = smallest; used in the file name
-    int pixels;      // side of the square image
-    int vertices;    // corners on the outline
+    int level;    // 1 = smallest; used in the file name
+    int pixels;   // side of the square image
+    int vertices; // corners on the outline
     int minCraters;
     int maxCraters;
 };
@@ -306,16 +343,17 @@ constexpr std::array<RockSize, 3> kRockSizes{{
 // The outline never reaches the edge of the square, so all corners stay
 // transparent, but comes close enough that the rock fills the game's hit
 // circle (radius = half the side).
-constexpr double kRockMaxRadius = 0.485;  // of the side
-constexpr double kRockMeanRadius = 0.44;  // of the side
+constexpr double kRockMaxRadius = 0.485; // of the side
+constexpr double kRockMeanRadius = 0.44; // of the side
 
 // An outline described as a radius for each angle around the centre.
 struct RockOutline {
     Vec2 centre;
-    std::vector<double> angles;  // increasing, within [0, 2*pi)
+    std::vector<double> angles; // increasing, within [0, 2*pi)
     std::vector<double> radii;
 
-    Polygon polygon() const {
+    Polygon polygon() const
+    {
         Polygon poly;
         for (std::size_t i = 0; i < angles.size(); ++i) {
             poly.push_back(centre + Vec2{std::cos(angles[i]), std::sin(angles[i])} * radii[i]);
@@ -325,14 +363,17 @@ struct RockOutline {
 
     // Radius of the outline in the given direction, interpolating between
     // neighbouring corners.
-    double radiusAt(double angle) const {
+    double radiusAt(double angle) const
+    {
         const std::size_t n = angles.size();
         for (std::size_t i = 0; i < n; ++i) {
             const double a0 = angles[i];
             double a1 = angles[(i + 1) % n];
-            if (a1 <= a0) a1 += 2 * kPi;
+            if (a1 <= a0)
+                a1 += 2 * kPi;
             double a = angle;
-            if (a < a0) a += 2 * kPi;
+            if (a < a0)
+                a += 2 * kPi;
             if (a >= a0 && a <= a1) {
                 const double t = (a - a0) / (a1 - a0);
                 return radii[i] + (radii[(i + 1) % n] - radii[i]) * t;
@@ -345,7 +386,8 @@ struct RockOutline {
 // A lumpy outline: a couple of broad bulges (low-frequency waves) make the
 // overall shape irregular, and per-corner jitter makes the edge rough. One
 // corner may be knocked in to look like a chipped-off piece.
-RockOutline makeRockOutline(const RockSize& size, Rng& rng) {
+RockOutline makeRockOutline(const RockSize& size, Rng& rng)
+{
     const double side = size.pixels;
     const double maxR = kRockMaxRadius * side;
     const double meanR = kRockMeanRadius * side;
@@ -354,24 +396,24 @@ RockOutline makeRockOutline(const RockSize& size, Rng& rng) {
     const double amp2 = rng.uniform(0.05, 0.1);
     const double amp3 = rng.uniform(0.03, 0.07);
     const double turn = rng.uniform(0, 2 * kPi);
-    const int chipped = rng.between(0, size.vertices * 2 - 1);  // half the time none
+    const int chipped = rng.between(0, size.vertices * 2 - 1); // half the time none
 
     RockOutline o;
     o.centre = {side / 2, side / 2};
     const double step = 2 * kPi / size.vertices;
     for (int i = 0; i < size.vertices; ++i) {
         const double a = std::fmod(turn + i * step + rng.uniform(-0.3, 0.3) * step, 2 * kPi);
-        double r = 1.0 + amp2 * std::sin(2 * a + phase2) + amp3 * std::sin(3 * a + phase3) +
-                   rng.uniform(-0.09, 0.09);
-        if (i == chipped) r -= 0.15;
+        double r = 1.0 + amp2 * std::sin(2 * a + phase2) + amp3 * std::sin(3 * a + phase3) + rng.uniform(-0.09, 0.09);
+        if (i == chipped)
+            r -= 0.15;
         o.angles.push_back(a);
         o.radii.push_back(std::min(r * meanR, maxR));
     }
     // Keep the corners in angular order so the polygon never crosses itself.
     std::vector<std::size_t> order(o.angles.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return o.angles[a] < o.angles[b]; });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return o.angles[a] < o.angles[b]; });
     RockOutline sorted{o.centre, {}, {}};
     for (std::size_t i : order) {
         sorted.angles.push_back(o.angles[i]);
@@ -387,31 +429,35 @@ struct Crater {
 
 // Craters sit well inside the outline and do not overlap much, so each one
 // reads as its own pit.
-std::vector<Crater> placeCraters(const RockSize& size, const RockOutline& outline, Rng& rng) {
+std::vector<Crater> placeCraters(const RockSize& size, const RockOutline& outline, Rng& rng)
+{
     const double side = size.pixels;
     const int wanted = rng.between(size.minCraters, size.maxCraters);
     std::vector<Crater> craters;
     for (int attempt = 0; attempt < 200 && static_cast<int>(craters.size()) < wanted; ++attempt) {
         // One big crater and smaller ones: equal sizes look like a face.
         const bool first = craters.empty();
-        const double radius = first ? std::max(2.0, side * rng.uniform(0.1, 0.14))
-                                    : std::max(1.3, side * rng.uniform(0.045, 0.085));
+        const double radius =
+            first ? std::max(2.0, side * rng.uniform(0.1, 0.14)) : std::max(1.3, side * rng.uniform(0.045, 0.085));
         const double angle = rng.uniform(0, 2 * kPi);
         const double room = outline.radiusAt(angle) - radius * 1.6;
-        if (room <= 0) continue;
+        if (room <= 0)
+            continue;
         const double dist = rng.uniform(0.0, room);
         const Crater c{outline.centre + Vec2{std::cos(angle), std::sin(angle)} * dist, radius};
         const bool crowded = std::any_of(craters.begin(), craters.end(), [&](const Crater& o) {
             return length(o.centre - c.centre) < (o.radius + c.radius) * 1.4;
         });
-        if (!crowded) craters.push_back(c);
+        if (!crowded)
+            craters.push_back(c);
     }
     return craters;
 }
 
 // An ellipse as a polygon, its axes turned by the given unit vector, since
 // SDL_gfx only draws upright ellipses.
-Polygon ellipse(Vec2 centre, double along, double across, Vec2 axis) {
+Polygon ellipse(Vec2 centre, double along, double across, Vec2 axis)
+{
     constexpr int kPoints = 24;
     const Vec2 side{-axis.y, axis.x};
     Polygon poly;
@@ -426,29 +472,30 @@ Polygon ellipse(Vec2 centre, double along, double across, Vec2 axis) {
 // wall just inside it there is in shadow, and the far wall is lit again.
 // Pits towards the edge of the rock are seen at a slant, so they are
 // squashed along the line to the rock's centre.
-void drawCrater(Canvas& canvas, const Crater& c, const RockOutline& outline, Rgb base) {
+void drawCrater(Canvas& canvas, const Crater& c, const RockOutline& outline, Rgb base)
+{
     const Vec2 fromCentre = c.centre - outline.centre;
     const double dist = length(fromCentre);
     const Vec2 axis = dist > 0 ? fromCentre * (1.0 / dist) : Vec2{1, 0};
     double angle = std::atan2(fromCentre.y, fromCentre.x);
-    if (angle < 0) angle += 2 * kPi;
+    if (angle < 0)
+        angle += 2 * kPi;
     const double u = std::min(dist / outline.radiusAt(angle), 0.95);
     const double squash = 0.55 + 0.45 * std::sqrt(1.0 - u * u);
 
     const auto layer = [&](Vec2 offset, double scale, double brightness) {
         const double r = c.radius * scale;
-        canvas.fillPolygon(ellipse(c.centre + offset * c.radius, r * squash, r, axis),
-                           base * brightness);
+        canvas.fillPolygon(ellipse(c.centre + offset * c.radius, r * squash, r, axis), base * brightness);
     };
-    layer(kLightDir * 0.1, 1.15, 1.1);      // sunlit rim
-    layer({0, 0}, 1.0, 0.55);               // shadowed bowl
-    layer(kLightDir * -0.3, 0.75, 0.85);    // lit far wall
-    layer(kLightDir * -0.15, 0.55, 0.68);   // floor
+    layer(kLightDir * 0.1, 1.15, 1.1);    // sunlit rim
+    layer({0, 0}, 1.0, 0.55);             // shadowed bowl
+    layer(kLightDir * -0.3, 0.75, 0.85);  // lit far wall
+    layer(kLightDir * -0.15, 0.55, 0.68); // floor
 }
 
 // A few faint lighter and darker flakes break up the flat surface.
-void drawFlakes(Canvas& canvas, const RockSize& size, const RockOutline& outline, Rgb base,
-                Rng& rng) {
+void drawFlakes(Canvas& canvas, const RockSize& size, const RockOutline& outline, Rgb base, Rng& rng)
+{
     const int count = size.level * 3;
     for (int i = 0; i < count; ++i) {
         const double angle = rng.uniform(0, 2 * kPi);
@@ -471,18 +518,21 @@ struct Vec3 {
     double z = 0.0;
 };
 
-Vec3 cross(Vec3 a, Vec3 b) {
+Vec3 cross(Vec3 a, Vec3 b)
+{
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Direction to the light in 3-D: upper left of the screen and above it.
-Vec3 lightDir3() {
+Vec3 lightDir3()
+{
     constexpr double kHeight = 0.75;
     const double len = std::sqrt(1.0 + kHeight * kHeight);
     return {kLightDir.x / len, kLightDir.y / len, kHeight / len};
 }
 
-double lambert(Vec3 normal) {
+double lambert(Vec3 normal)
+{
     const double len = std::sqrt(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z);
     const Vec3 l = lightDir3();
     return std::max(0.0, (normal.x * l.x + normal.y * l.y + normal.z * l.z) / len);
@@ -490,12 +540,14 @@ double lambert(Vec3 normal) {
 
 struct Facet {
     Polygon shape;
-    double light;  // 0 = facing away from the light, 1 = facing it
+    double light; // 0 = facing away from the light, 1 = facing it
 };
 
-Facet makeFacet(Vec3 a, Vec3 b, Vec3 c) {
+Facet makeFacet(Vec3 a, Vec3 b, Vec3 c)
+{
     Vec3 n = cross({b.x - a.x, b.y - a.y, b.z - a.z}, {c.x - a.x, c.y - a.y, c.z - a.z});
-    if (n.z < 0) n = {-n.x, -n.y, -n.z};  // facets always face the viewer
+    if (n.z < 0)
+        n = {-n.x, -n.y, -n.z}; // facets always face the viewer
     return {{{a.x, a.y}, {b.x, b.y}, {c.x, c.y}}, lambert(n)};
 }
 
@@ -503,7 +555,8 @@ Facet makeFacet(Vec3 a, Vec3 b, Vec3 c) {
 // level, a jittered inner ring part way up, and a peak near the middle. Each
 // facet's brightness comes from how squarely it faces the light, which gives
 // the chiselled look of broken stone.
-std::vector<Facet> makeRockFacets(const RockOutline& outline, Rng& rng) {
+std::vector<Facet> makeRockFacets(const RockOutline& outline, Rng& rng)
+{
     const std::size_t n = outline.angles.size();
     const double meanR = std::accumulate(outline.radii.begin(), outline.radii.end(), 0.0) / n;
     const auto at = [&](double angle, double radius, double z) {
@@ -518,8 +571,7 @@ std::vector<Facet> makeRockFacets(const RockOutline& outline, Rng& rng) {
         ring.push_back(at(a + rng.uniform(-0.15, 0.15), outline.radii[i] * rng.uniform(0.5, 0.68),
                           meanR * rng.uniform(0.62, 0.85)));
     }
-    const Vec2 peakAt =
-        outline.centre + Vec2{rng.uniform(-0.12, 0.12), rng.uniform(-0.12, 0.12)} * meanR;
+    const Vec2 peakAt = outline.centre + Vec2{rng.uniform(-0.12, 0.12), rng.uniform(-0.12, 0.12)} * meanR;
     const Vec3 peak{peakAt.x, peakAt.y, meanR * rng.uniform(0.95, 1.1)};
 
     std::vector<Facet> facets;
@@ -537,9 +589,10 @@ std::vector<Facet> makeRockFacets(const RockOutline& outline, Rng& rng) {
 constexpr double kRockAmbient = 0.27;
 
 // Light map: each facet painted in a grey that encodes its brightness.
-constexpr double kLightMapScale = 200.0;  // grey level for light = 1
+constexpr double kLightMapScale = 200.0; // grey level for light = 1
 
-void drawLightMap(Canvas& lightMap, const std::vector<Facet>& facets) {
+void drawLightMap(Canvas& lightMap, const std::vector<Facet>& facets)
+{
     for (const Facet& f : facets) {
         const double grey = f.light * kLightMapScale;
         lightMap.fillPolygon(f.shape, {grey, grey, grey});
@@ -551,8 +604,8 @@ void drawLightMap(Canvas& lightMap, const std::vector<Facet>& facets) {
 // the rock off and darkens its far side.
 class RockLight {
 public:
-    RockLight(const RockOutline& outline, Canvas& lightMap)
-        : outline_(outline), lightMap_(lightMap) {
+    RockLight(const RockOutline& outline, Canvas& lightMap) : outline_(outline), lightMap_(lightMap)
+    {
         lightMap_.flush();
     }
 
@@ -560,20 +613,24 @@ public:
     double diffuseAt(Vec2 pos) const { return 0.55 * facetAt(pos) + 0.45 * ballAt(pos); }
 
     // How squarely the rounded body faces the light, 0..1.
-    double ballAt(Vec2 pos) const {
+    double ballAt(Vec2 pos) const
+    {
         const Vec3 l = lightDir3();
         const Vec2 d = pos - outline_.centre;
         const double r = length(d);
-        if (r == 0) return l.z;
+        if (r == 0)
+            return l.z;
         double angle = std::atan2(d.y, d.x);
-        if (angle < 0) angle += 2 * kPi;
+        if (angle < 0)
+            angle += 2 * kPi;
         const double u = std::min(r / outline_.radiusAt(angle), 0.999);
         const double nz = std::sqrt(1.0 - u * u);
         return std::max(0.0, (d.x * l.x + d.y * l.y) / r * u + nz * l.z);
     }
 
 private:
-    double facetAt(Vec2 pos) const {
+    double facetAt(Vec2 pos) const
+    {
         const int limit = lightMap_.size() * kSupersample - 1;
         const int sx = std::clamp(static_cast<int>(pos.x * kSupersample), 0, limit);
         const int sy = std::clamp(static_cast<int>(pos.y * kSupersample), 0, limit);
@@ -589,17 +646,20 @@ private:
 // Turns the flat colours into a lit rock, with fine grain from two octaves of
 // value noise (about 3px and 1.5px across) and a soft glint where the rock
 // faces the light most directly.
-void lightRock(Canvas& canvas, const RockLight& light, std::uint64_t seed) {
+void lightRock(Canvas& canvas, const RockLight& light, std::uint64_t seed)
+{
     canvas.shadeOpaqueSamples([&](Vec2 pos, Uint8* px) {
-        const double grain = 0.08 * valueNoise(pos.x / 3.0, pos.y / 3.0, seed) +
-                             0.05 * valueNoise(pos.x / 1.5, pos.y / 1.5, seed + 1);
+        const double grain =
+            0.08 * valueNoise(pos.x / 3.0, pos.y / 3.0, seed) + 0.05 * valueNoise(pos.x / 1.5, pos.y / 1.5, seed + 1);
         const double shade = (kRockAmbient + 0.85 * light.diffuseAt(pos)) * (1.0 + grain);
         const double glint = 35.0 * std::pow(light.ballAt(pos), 12.0);
-        for (int i = 0; i < 3; ++i) px[i] = toByte(px[i] * shade + glint);
+        for (int i = 0; i < 3; ++i)
+            px[i] = toByte(px[i] * shade + glint);
     });
 }
 
-SurfacePtr drawRock(const RockSize& size, std::size_t colourIndex) {
+SurfacePtr drawRock(const RockSize& size, std::size_t colourIndex)
+{
     const RockColour& colour = kRockColours[colourIndex];
     // A distinct, fixed seed for each of the 18 rocks gives each its own shape.
     const std::uint64_t seed = 0x526F636B64726966ULL + size.level * 1000 + colourIndex * 17;
@@ -622,11 +682,11 @@ SurfacePtr drawRock(const RockSize& size, std::size_t colourIndex) {
     return canvas.downsample();
 }
 
-void writeRocks(const fs::path& dir) {
+void writeRocks(const fs::path& dir)
+{
     for (const RockSize& size : kRockSizes) {
         for (std::size_t c = 0; c < kRockColours.size(); ++c) {
-            const std::string name = "asteroid" + std::to_string(size.level) + "_" +
-                                     kRockColours[c].name + ".png";
+            const std::string name = "asteroid" + std::to_string(size.level) + "_" + kRockColours[c].name + ".png";
             savePng(drawRock(size, c).get(), dir / name);
         }
     }
@@ -646,21 +706,20 @@ constexpr int kShipPixels = 30;
 constexpr int kHeadings = 360;
 
 // Right half of each symmetric part; the left half is its mirror image.
-const Polygon kHullRight{{0, -14.3}, {0.7, -13.4}, {1.5, -11}, {2.5, -6},
-                         {3.0, 0},   {2.7, 5},     {1.8, 7.3}, {0, 7.3}};
+const Polygon kHullRight{{0, -14.3}, {0.7, -13.4}, {1.5, -11}, {2.5, -6}, {3.0, 0}, {2.7, 5}, {1.8, 7.3}, {0, 7.3}};
 const Polygon kWingRight{{2.0, -3.4}, {5.6, 1.2}, {8.7, 4.3}, {8.5, 6.0}, {6.0, 5.9}, {2.3, 5.6}};
-const Polygon kWingStripeRight{{4.1, 0.8}, {5.3, 1.9}, {8.0, 4.3},
-                               {7.8, 5.2}, {5.1, 3.0}, {3.8, 1.9}};
-const Polygon kCanopy{{0, -10.4}, {1.15, -7.8}, {1.2, -5.0},
-                      {0, -4.2}, {-1.2, -5.0}, {-1.15, -7.8}};
+const Polygon kWingStripeRight{{4.1, 0.8}, {5.3, 1.9}, {8.0, 4.3}, {7.8, 5.2}, {5.1, 3.0}, {3.8, 1.9}};
+const Polygon kCanopy{{0, -10.4}, {1.15, -7.8}, {1.2, -5.0}, {0, -4.2}, {-1.2, -5.0}, {-1.15, -7.8}};
 const Vec2 kCanopyCentre{0, -7.4};
 const Polygon kNozzle{{-1.6, 6.8}, {1.6, 6.8}, {1.3, 8.3}, {-1.3, 8.3}};
 const Vec2 kFlameCentre{0, 8.9};
 constexpr double kFlameRadius = 1.6;
 
-Polygon mirrored(const Polygon& poly) {
+Polygon mirrored(const Polygon& poly)
+{
     Polygon out;
-    for (auto it = poly.rbegin(); it != poly.rend(); ++it) out.push_back({-it->x, it->y});
+    for (auto it = poly.rbegin(); it != poly.rend(); ++it)
+        out.push_back({-it->x, it->y});
     return out;
 }
 
@@ -668,8 +727,8 @@ Polygon mirrored(const Polygon& poly) {
 // and moved to the image centre.
 class ShipFrame {
 public:
-    ShipFrame(int headingDegrees, double scale, Vec2 centre)
-        : scale_(scale), centre_(centre) {
+    ShipFrame(int headingDegrees, double scale, Vec2 centre) : scale_(scale), centre_(centre)
+    {
         const double a = headingDegrees * kPi / 180.0;
         cos_ = std::cos(a);
         sin_ = std::sin(a);
@@ -681,9 +740,11 @@ public:
 
     Vec2 point(Vec2 v) const { return centre_ + direction(v) * scale_; }
 
-    Polygon polygon(const Polygon& poly) const {
+    Polygon polygon(const Polygon& poly) const
+    {
         Polygon out;
-        for (const Vec2& v : poly) out.push_back(point(v));
+        for (const Vec2& v : poly)
+            out.push_back(point(v));
         return out;
     }
 
@@ -691,7 +752,8 @@ public:
 
     // How much a surface facing the given ship-frame direction catches the
     // light, from 0 (away) to 1 (towards), so shading follows the rotation.
-    double lightFacing(Vec2 shipDirection) const {
+    double lightFacing(Vec2 shipDirection) const
+    {
         return 0.5 + 0.5 * dot(normalized(direction(shipDirection)), kLightDir);
     }
 
@@ -704,11 +766,13 @@ private:
 
 // Each half of a bevelled part is shaded by which way it faces, so the ship
 // looks like it has a ridge along its spine that the light picks out.
-Rgb facingShade(Rgb lit, const ShipFrame& frame, Vec2 outward) {
+Rgb facingShade(Rgb lit, const ShipFrame& frame, Vec2 outward)
+{
     return lit * (0.62 + 0.38 * frame.lightFacing(outward));
 }
 
-void drawShip(Canvas& canvas, const ShipFrame& f) {
+void drawShip(Canvas& canvas, const ShipFrame& f)
+{
     const Rgb hull{205, 212, 226};
     const Rgb wing{150, 158, 176};
     const Rgb stripe{235, 60, 55};
@@ -724,8 +788,7 @@ void drawShip(Canvas& canvas, const ShipFrame& f) {
 
     // Engine: a dark nozzle with a hot glow behind it.
     canvas.fillCircle(f.point(kFlameCentre), f.length(kFlameRadius), flameOuter);
-    canvas.fillCircle(f.point(kFlameCentre - Vec2{0, 0.5}), f.length(kFlameRadius * 0.58),
-                      flameInner);
+    canvas.fillCircle(f.point(kFlameCentre - Vec2{0, 0.5}), f.length(kFlameRadius * 0.58), flameInner);
     canvas.fillPolygon(f.polygon(kNozzle), Rgb{70, 74, 86});
 
     canvas.fillPolygon(f.polygon(kHullRight), facingShade(hull, f, {1, 0}));
@@ -734,19 +797,20 @@ void drawShip(Canvas& canvas, const ShipFrame& f) {
     // Canopy near the nose, with a highlight on the side towards the light.
     canvas.fillPolygon(f.polygon(kCanopy), canopy);
     const Vec2 canopyCentre = f.point(kCanopyCentre);
-    canvas.fillCircle(canopyCentre + kLightDir * f.length(0.55), f.length(0.7),
-                      mix(canopy, Rgb{255, 255, 255}, 0.65));
+    canvas.fillCircle(canopyCentre + kLightDir * f.length(0.55), f.length(0.7), mix(canopy, Rgb{255, 255, 255}, 0.65));
 }
 
 // Sprites turn about the image centre, at the designed size, so the game can
 // swap them as the ship turns without the ship wobbling.
-SurfacePtr renderShipSprite(int heading) {
+SurfacePtr renderShipSprite(int heading)
+{
     Canvas canvas(kShipPixels);
     drawShip(canvas, ShipFrame(heading, 1.0, {kShipPixels / 2.0, kShipPixels / 2.0}));
     return canvas.downsample();
 }
 
-void writeShips(const fs::path& dir) {
+void writeShips(const fs::path& dir)
+{
     for (int heading = 0; heading < kHeadings; ++heading) {
         savePng(renderShipSprite(heading).get(), dir / ("ship" + std::to_string(heading) + ".png"));
     }
@@ -764,7 +828,8 @@ constexpr double kIconFill = 0.94;
 
 // The icon has no need to turn about a fixed point, so the ship is centred on
 // its own bounding box and scaled up to fill the square.
-SurfacePtr renderIcon(int size) {
+SurfacePtr renderIcon(int size)
+{
     const ShipFrame unit(kIconHeading, 1.0, {0, 0});
     Polygon outline;
     for (const Polygon* part : {&kHullRight, &kWingRight}) {
@@ -792,7 +857,8 @@ SurfacePtr renderIcon(int size) {
     return canvas.downsample();
 }
 
-void writeIcons(const fs::path& dir) {
+void writeIcons(const fs::path& dir)
+{
     for (int size : kIconSizes) {
         const std::string dim = std::to_string(size) + "x" + std::to_string(size);
         const fs::path appDir = dir / dim / "apps";
@@ -801,7 +867,8 @@ void writeIcons(const fs::path& dir) {
     }
 }
 
-int run(int argc, char** argv) {
+int run(int argc, char** argv)
+{
     if (argc < 2 || argc > 3) {
         throw std::runtime_error("usage: make_art <assets-dir> [<icons-dir>]");
     }
@@ -809,13 +876,15 @@ int run(int argc, char** argv) {
     fs::create_directories(assets);
     writeRocks(assets);
     writeShips(assets);
-    if (argc == 3) writeIcons(argv[2]);
+    if (argc == 3)
+        writeIcons(argv[2]);
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     try {
         return run(argc, argv);
     } catch (const std::exception& e) {

@@ -22,8 +22,7 @@ Sint16 corner(double coordinate)
 
 } // namespace
 
-Projectile::Projectile(int x, int y, int dirx, int diry)
-    : x(x), y(y), speedx(0), speedy(0), age(0)
+Projectile::Projectile(int x, int y, int dirx, int diry) : x(x), y(y), speedx(0), speedy(0), age(0)
 {
     // The aim is taken in 64 bits so that no pair of int points overflows;
     // aiming at the start point itself gives atan2(0, 0) = 0, straight right.

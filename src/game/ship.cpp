@@ -33,10 +33,7 @@ int step(int position, bool decrease, bool increase)
 
 } // namespace
 
-Ship::Ship(int x, int y)
-    : x(x), y(y), r(0), left(false), right(false), up(false), down(false)
-{
-}
+Ship::Ship(int x, int y) : x(x), y(y), r(0), left(false), right(false), up(false), down(false) {}
 
 void Ship::setrotation(int eventx, int eventy)
 {
