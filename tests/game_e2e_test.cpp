@@ -153,9 +153,6 @@ TEST_F(Game, SpaceStartsPlayAndAClickFires)
     ASSERT_TRUE(click(512, 100));
     ASSERT_TRUE(wait_for([](const Screenshot& s) { return shot_in_column(s, 508, 514, 0, 365); }, 2s))
         << "no shot flies up from the ship";
-    const Screenshot in_play = screen();
-    in_play.save_png((OUTPUT / "screenshot.png").string());
-
     x.request_close(window);
     expect_quiet_end("window closed during play");
 }
@@ -168,8 +165,17 @@ TEST_F(Game, EscapeDuringPlayGoesOnToDifficultyTwo)
     ASSERT_TRUE(key_to_focus("Escape"));
     EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 5s))
         << "no ready screen for difficulty 2";
+
+    // A moment of the second level, for the README's picture of the game.
+    ASSERT_TRUE(key_to_focus("space"));
+    for (const auto& [aim_x, aim_y] : {std::pair{300, 150}, {800, 200}, {700, 650}, {150, 500}}) {
+        ASSERT_TRUE(click(aim_x, aim_y));
+        std::this_thread::sleep_for(60ms);
+    }
+    screen().save_png((OUTPUT / "screenshot.png").string());
+
     x.request_close(window);
-    expect_quiet_end("window closed on the second ready screen");
+    expect_quiet_end("window closed during the second level");
 }
 
 TEST_F(Game, SignalsDuringPlayEndTheGameQuietly)
