@@ -15,10 +15,6 @@ namespace {
 constexpr Uint32 TICK_MS = 20;
 // All bits set: opaque white whichever byte order stringColor reads.
 constexpr Uint32 TEXT_COLOUR = 0xFFFFFFFF;
-// Raised by the play loop itself when the window is closed.
-constexpr int LEAVE_LEVEL = 0;
-// Raised by the level when a rock reaches the ship.
-constexpr int GAME_OVER = -1;
 
 bool is_key(const SDL_Event& ev, SDL_Keycode key)
 {

@@ -15,6 +15,7 @@
 // seed, and records the events that make it happen. Replaying those events
 // through the real play loop must then give the same game, tick for tick.
 struct Playthrough {
+    unsigned seed = 0;
     std::vector<SDL_Event> events;  // space first, then clicks and ticks
     int ticks = 0;
 };
@@ -115,6 +116,7 @@ inline std::optional<Playthrough> clear_level(unsigned seed, int difficulty, int
     std::srand(seed);
     Level l(difficulty);
     Playthrough p;
+    p.seed = seed;
     p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
     while (p.ticks < max_ticks) {
         if (TestAccess::projectiles(l).size() < 7) {
@@ -140,11 +142,25 @@ inline std::optional<Playthrough> lose_level(unsigned seed, int difficulty, int 
     std::srand(seed);
     Level l(difficulty);
     Playthrough p;
+    p.seed = seed;
     p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
     while (p.ticks < max_ticks) {
         p.events.push_back(tick_event());
         ++p.ticks;
         if (!tick(l)) {
+            return p;
+        }
+    }
+    return std::nullopt;
+}
+
+// The playthrough of the first seed, of `count` from `from` on, on which
+// `play` succeeds.
+template <typename Play>
+std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play play)
+{
+    for (unsigned seed = from; seed < from + count; ++seed) {
+        if (std::optional<Playthrough> p = play(seed)) {
             return p;
         }
     }

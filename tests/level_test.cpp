@@ -64,7 +64,7 @@ Rgba colour_of(const Asteroid& a)
     return Rgba{};
 }
 
-constexpr int GAME_OVER = -1;
+constexpr int LOST = -1;
 constexpr int GOES_ON = 1;
 
 } // namespace
@@ -205,11 +205,11 @@ TEST(Level, CollisionIsADistanceStrictlyBelowTenTimesSizePlusTen)
     };
     // The ship is at (512, 384); positions are those after the rock's move.
     const std::vector<Case> cases = {
-        {1, 532, 384, GOES_ON},     {1, 531.99, 384, GAME_OVER}, {1, 524, 400, GOES_ON},
-        {1, 523, 400, GAME_OVER},   {2, 512, 414, GOES_ON},      {2, 512, 413.5, GAME_OVER},
-        {3, 472, 384, GOES_ON},     {3, 472.9, 384, GOES_ON},    {3, 473, 384, GAME_OVER},
-        {3, 536, 416, GOES_ON},     {3, 512, 344.9, GOES_ON},    {3, 512, 345, GAME_OVER},
-        {1, 492.5, 384, GOES_ON},   {1, 492, 384, GOES_ON},      {1, 493, 384, GAME_OVER},
+        {1, 532, 384, GOES_ON},     {1, 531.99, 384, LOST}, {1, 524, 400, GOES_ON},
+        {1, 523, 400, LOST},   {2, 512, 414, GOES_ON},      {2, 512, 413.5, LOST},
+        {3, 472, 384, GOES_ON},     {3, 472.9, 384, GOES_ON},    {3, 473, 384, LOST},
+        {3, 536, 416, GOES_ON},     {3, 512, 344.9, GOES_ON},    {3, 512, 345, LOST},
+        {1, 492.5, 384, GOES_ON},   {1, 492, 384, GOES_ON},      {1, 493, 384, LOST},
     };
     for (const Case& c : cases) {
         Level l = empty_level();
@@ -229,7 +229,7 @@ TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
     EXPECT_EQ(TestAccess::ship(l).getY(), 381);
 
     // Now it is 18 away: the game is over in the middle of the rock pass.
-    ASSERT_EQ(outcome(l), GAME_OVER);
+    ASSERT_EQ(outcome(l), LOST);
     auto it = TestAccess::asteroids(l).begin();
     EXPECT_EQ(it->getX(), 106) << "the rock before it moved";
     ++it;
@@ -244,7 +244,7 @@ TEST(Level, CollisionIsTestedBeforeAnyShotCanSaveTheShip)
     Level l = empty_level();
     add_rock(l, 2, 530, 384);
     add_shot(l, 524, 384, 6, 0);
-    EXPECT_EQ(outcome(l), GAME_OVER);
+    EXPECT_EQ(outcome(l), LOST);
     EXPECT_EQ(rocks(l), 1u);
     EXPECT_EQ(shots(l), 1u);
 }
@@ -318,7 +318,7 @@ TEST(Level, FragmentsAreTestedAgainstTheShipInTheTickTheyAppear)
     add_rock(l, 3, 552, 384);
     add_shot(l, 552, 384);
     std::srand(seed);
-    EXPECT_EQ(outcome(l), GAME_OVER);
+    EXPECT_EQ(outcome(l), LOST);
     EXPECT_EQ(shots(l), 0u) << "the shot was used on the parent";
     EXPECT_EQ(rocks(l), 2u);
 }

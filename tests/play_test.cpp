@@ -187,13 +187,10 @@ TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
 
 TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 {
-    std::optional<Playthrough> lost;
-    unsigned seed = 0;
-    for (unsigned s = 1; s <= 200 && !lost; ++s) {
-        lost = lose_level(s, 2, 1500);
-        seed = s;
-    }
+    const std::optional<Playthrough> lost =
+        first_playthrough(1, 200, [](unsigned seed) { return lose_level(seed, 2, 1500); });
     ASSERT_TRUE(lost.has_value()) << "no seed loses within 1500 ticks";
+    const unsigned seed = lost->seed;
 
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
         push(lost->events);
@@ -222,13 +219,10 @@ TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 
 TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
 {
-    std::optional<Playthrough> cleared;
-    unsigned seed = 0;
-    for (unsigned s = 1; s <= 200 && !cleared; ++s) {
-        cleared = clear_level(s, 1, 3000);
-        seed = s;
-    }
+    const std::optional<Playthrough> cleared =
+        first_playthrough(1, 200, [](unsigned seed) { return clear_level(seed, 1, 3000); });
     ASSERT_TRUE(cleared.has_value()) << "the autopilot clears no level";
+    const unsigned seed = cleared->seed;
 
     push(cleared->events);
     push({quit_event()});

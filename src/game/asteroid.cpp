@@ -12,8 +12,6 @@ namespace {
 constexpr int COLOURS = 6;
 // A new rock never starts closer than this to the ship's centre.
 constexpr double CLEARANCE = 80;
-// The pair that asks for a free placement instead of a parent's position.
-constexpr int NO_PARENT = -1;
 
 // A fragment lands from 10 pixels before to 9 pixels after its parent's
 // coordinate. Taken in 64 bits so that no int position can overflow.

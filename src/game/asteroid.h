@@ -12,6 +12,9 @@ public:
     // integer 3 for a size class outside 1 to 3.
     Asteroid(int s, int shipx, int shipy, int prevx, int prevy);
 
+    // Given as both coordinates of the parent, asks for a free placement.
+    static constexpr int NO_PARENT = -1;
+
     double getX() const { return x; }
     double getY() const { return y; }
     int getSize() const { return size; }

@@ -13,7 +13,6 @@ namespace {
 constexpr int ROCKS_PER_DIFFICULTY = 3;
 constexpr std::size_t MAX_SHOTS = 7;
 constexpr int FRAGMENTS = 2;
-constexpr int NO_PARENT = -1;
 
 // The background is opaque red 8, green 8, blue 8 over the whole window.
 constexpr Uint8 BACKGROUND = 8;
@@ -27,7 +26,7 @@ Level::Level(int n) : ship(WIDTH / 2, HEIGHT / 2)
     for (long long i = 1; i <= rocks; ++i) {
         // Each size is drawn before that rock's own draws.
         const int size = std::rand() % 3 + 1;
-        asteroids.emplace_back(size, ship.getX(), ship.getY(), NO_PARENT, NO_PARENT);
+        asteroids.emplace_back(size, ship.getX(), ship.getY(), Asteroid::NO_PARENT, Asteroid::NO_PARENT);
     }
 }
 
@@ -82,7 +81,7 @@ void Level::progress()
     for (auto a = asteroids.begin(); a != asteroids.end();) {
         a->move();
         if (collides(*a)) {
-            throw -1;
+            throw GAME_OVER;
         }
         a = hit_by_shot(*a) ? asteroids.erase(a) : std::next(a);
     }
@@ -109,7 +108,7 @@ void Level::draw()
 void Level::press(int key)
 {
     if (key == SDLK_ESCAPE) {
-        throw 0;
+        throw LEAVE_LEVEL;
     }
     ship.press(key);
 }

@@ -11,8 +11,11 @@
 // creation order and are always walked front to back, so the oldest shot wins
 // a rock and later objects are painted over earlier ones.
 //
-// A level is cut short by raising an integer: 0 when the player presses
-// Escape, -1 when a rock reaches the ship.
+// A level is cut short by raising an integer: LEAVE_LEVEL when the player
+// presses Escape, GAME_OVER when a rock reaches the ship.
+inline constexpr int LEAVE_LEVEL = 0;
+inline constexpr int GAME_OVER = -1;
+
 class Level {
 public:
     // Difficulty n starts with 3 * n rocks (none for n <= 0).
