@@ -145,13 +145,13 @@ TEST_F(Game, SpaceStartsPlayAndAClickFires)
     start();
     const Screenshot ready = screen();
     ASSERT_TRUE(key_to_focus("space"));
-    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == ready); }, 5s)) << "play did not start";
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == ready); }, PATIENCE)) << "play did not start";
     const Screenshot first = screen();
-    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, 2s)) << "frames do not change";
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, PATIENCE)) << "frames do not change";
     EXPECT_FALSE(shot_in_column(screen(), 508, 514, 0, 365));
 
     ASSERT_TRUE(click(512, 100));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shot_in_column(s, 508, 514, 0, 365); }, 2s))
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shot_in_column(s, 508, 514, 0, 365); }, PATIENCE))
         << "no shot flies up from the ship";
     x.request_close(window);
     expect_quiet_end("window closed during play");
@@ -161,9 +161,9 @@ TEST_F(Game, EscapeDuringPlayGoesOnToDifficultyTwo)
 {
     start();
     ASSERT_TRUE(key_to_focus("space"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, 5s));
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
     ASSERT_TRUE(key_to_focus("Escape"));
-    EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 5s))
+    EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, PATIENCE))
         << "no ready screen for difficulty 2";
 
     // A moment of the second level, for the README's picture of the game.
@@ -183,7 +183,7 @@ TEST_F(Game, SignalsDuringPlayEndTheGameQuietly)
     for (int sig : {SIGTERM, SIGINT}) {
         start();
         ASSERT_TRUE(key_to_focus("space"));
-        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, 5s));
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
         std::this_thread::sleep_for(200ms);
         game->signal(sig);
         expect_quiet_end(sig == SIGTERM ? "SIGTERM during play" : "SIGINT during play");

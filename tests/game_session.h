@@ -32,7 +32,7 @@ protected:
         using namespace std::chrono_literals;
         // The window of the game before can outlive its process for a moment;
         // taking it for the new one would lose every screenshot.
-        const auto gone_by = std::chrono::steady_clock::now() + 10s;
+        const auto gone_by = std::chrono::steady_clock::now() + PATIENCE;
         while (x.find("Rockdrift", 0ms) != 0 && std::chrono::steady_clock::now() < gone_by) {
             std::this_thread::sleep_for(10ms);
         }
@@ -40,9 +40,9 @@ protected:
         game = std::make_unique<GameProcess>(
             std::filesystem::path(ROCKDRIFT_PATH), std::filesystem::path(SOURCE_DIR),
             GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
-        window = x.find("Rockdrift", 30s);
+        window = x.find("Rockdrift", PATIENCE);
         ASSERT_NE(window, 0u) << "no game window";
-        ASSERT_TRUE(wait_for([](const Screenshot& s) { return bool(shows_text(s, ready_lines(1))); }, 30s))
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return bool(shows_text(s, ready_lines(1))); }, PATIENCE))
             << "no ready screen";
         startup = std::chrono::steady_clock::now() - started;
         ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
@@ -78,7 +78,7 @@ protected:
     // Status 0 and nothing on the console.
     void expect_quiet_end(const std::string& how)
     {
-        const std::optional<int> status = game->wait(std::chrono::seconds(30));
+        const std::optional<int> status = game->wait(PATIENCE);
         ASSERT_TRUE(status.has_value()) << how << ": the game did not end";
         EXPECT_EQ(*status, 0) << how;
         EXPECT_EQ(game->out(), "") << how;

@@ -166,7 +166,7 @@ TEST_F(HostileAssets, AnImageThatCannotBeReadEndsTheGameWithOneLineAndStatusOne)
         fs::remove(victim());
         c.plant(victim());
         GameProcess game(GAME, root);
-        const Ending e = wait_for_end(game, 60s);
+        const Ending e = wait_for_end(game, PATIENCE);
         ASSERT_TRUE(e.status.has_value()) << c.what << ": the game did not end";
         EXPECT_EQ(*e.status, 1) << c.what;
         EXPECT_EQ(e.err, "Texture loading failed\n") << c.what;
@@ -194,7 +194,7 @@ TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
     // the window is looked for again on every poll.
     Window window = 0;
     bool ready = false;
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    const auto deadline = std::chrono::steady_clock::now() + 3 * PATIENCE;
     while (!ready && std::chrono::steady_clock::now() < deadline) {
         window = x.find("Rockdrift", 1s);
         const Screenshot s = x.capture(window);
@@ -204,7 +204,7 @@ TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
     ASSERT_TRUE(ready) << "no ready screen";
     x.request_close(window);
 
-    const Ending e = wait_for_end(game, 30s);
+    const Ending e = wait_for_end(game, PATIENCE);
     ASSERT_TRUE(e.status.has_value()) << "the game did not end";
     EXPECT_EQ(*e.status, 0);
     EXPECT_EQ(e.out, "");

@@ -89,7 +89,7 @@ TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigt
                                               {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
     // SDL may replace its first window with one that suits its renderer, so
     // the window is looked up afresh for every look at the screen.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
     bool ready = false;
     while (!ready && game.running() && std::chrono::steady_clock::now() < deadline) {
         const Window window = x.find("Rockdrift", 1s);
@@ -101,7 +101,7 @@ TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigt
     // The launcher hands its process over to the game, so the signal reaches
     // the game itself and its status comes back unchanged.
     game.signal(SIGTERM);
-    const std::optional<int> status = game.wait(10s);
+    const std::optional<int> status = game.wait(PATIENCE);
     ASSERT_TRUE(status.has_value()) << "the game did not end on SIGTERM";
     EXPECT_EQ(*status, 0);
     EXPECT_EQ(game.out(), "");

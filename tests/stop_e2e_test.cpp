@@ -73,7 +73,7 @@ protected:
     {
         start(seed);
         ASSERT_TRUE(xdotool("key space"));
-        ASSERT_TRUE(wait_for(shows_game_over, 30s)) << "no game-over screen";
+        ASSERT_TRUE(wait_for(shows_game_over, PATIENCE)) << "no game-over screen";
     }
 
     static inline unsigned seed = 0;
