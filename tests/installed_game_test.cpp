@@ -11,12 +11,9 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "game/level.h"
 #include "game_process.h"
 #include "screen_text.h"
-#include "test_access.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -30,29 +27,6 @@ fs::path installed_command()
 {
     const char* command = std::getenv("ROCKDRIFT_COMMAND");
     return command != nullptr ? command : "";
-}
-
-// A seed (the second the game believes it started in) whose first level puts
-// no rock across the rows of the ready screen's text: white rocks have white
-// pixels, and there the text must be the only white.
-unsigned clear_text_rows_seed()
-{
-    const std::vector<Text> text = ready_lines(1);
-    const int top = text.front().y;
-    const int bottom = text.back().y + 8;
-    for (unsigned seed = 1'800'000'000;; ++seed) {
-        std::srand(seed);
-        Level l(1);
-        bool clear = true;
-        for (const Asteroid& a : TestAccess::asteroids(l)) {
-            const int radius = a.getSize() * 10;
-            const int y = static_cast<int>(a.getY());
-            clear = clear && (y + radius <= top || y - radius >= bottom);
-        }
-        if (clear) {
-            return seed;
-        }
-    }
 }
 
 bool is_ready_screen(const Screenshot& s)
