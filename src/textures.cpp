@@ -19,8 +19,6 @@ SDL_Texture* ship_textures[SHIP_TEXTURE_COUNT];
 
 namespace {
 
-constexpr int COLOURS = 6;
-
 // Far beyond any image of the game; a bigger file is not one of ours.
 constexpr off_t LARGEST_IMAGE_FILE = 64 * 1024 * 1024;
 
@@ -125,13 +123,14 @@ SDL_Texture* load(const char* filename, std::vector<unsigned char>& buffer)
 void texture_init()
 {
     // The order of the words fixes the colour numbers.
-    static const char* const colours[COLOURS] = {"blue", "green", "pink", "red", "white", "yellow"};
+    static const char* const colours[ASTEROID_COLOURS] = {"blue", "green", "pink", "red", "white", "yellow"};
     char filename[64];
     std::vector<unsigned char> buffer;
     const QuietStderr quiet;
 
     for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
-        std::snprintf(filename, sizeof filename, "assets/asteroid%d_%s.png", i / COLOURS + 1, colours[i % COLOURS]);
+        std::snprintf(filename, sizeof filename, "assets/asteroid%d_%s.png", i / ASTEROID_COLOURS + 1,
+                      colours[i % ASTEROID_COLOURS]);
         asteroid_textures[i] = load(filename, buffer);
     }
     for (int i = 0; i < SHIP_TEXTURE_COUNT; ++i) {

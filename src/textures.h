@@ -2,11 +2,12 @@
 
 #include <SDL.h>
 
-inline constexpr int ASTEROID_TEXTURE_COUNT = 18;
+// Blue, green, pink, red, white and yellow, numbered 0 to 5 in that order.
+inline constexpr int ASTEROID_COLOURS = 6;
+inline constexpr int ASTEROID_TEXTURE_COUNT = 3 * ASTEROID_COLOURS;
 inline constexpr int SHIP_TEXTURE_COUNT = 360;
 
-// Entry (size - 1) * 6 + colour, for sizes 1 to 3 and colours 0 to 5
-// (blue, green, pink, red, white, yellow).
+// Entry (size - 1) * ASTEROID_COLOURS + colour, for sizes 1 to 3.
 extern SDL_Texture* asteroid_textures[ASTEROID_TEXTURE_COUNT];
 
 // Entry N shows the ship turned N degrees counter-clockwise from pointing up.

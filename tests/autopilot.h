@@ -109,6 +109,26 @@ inline bool tick(Level& l)
     return true;
 }
 
+// Feeds recorded events to the level as the play loop does (a key that goes
+// down is pressed, a click fires, a tick ticks), up to the event that clears
+// the level. False when a rock reaches the ship.
+inline bool replay(Level& l, const std::vector<SDL_Event>& events)
+{
+    for (const SDL_Event& ev : events) {
+        if (ev.type == SDL_MOUSEBUTTONDOWN) {
+            l.fire(ev.button.x, ev.button.y);
+        } else if (ev.type == SDL_KEYDOWN) {
+            l.press(ev.key.keysym.sym);
+        } else if (ev.type == SDL_USEREVENT && !tick(l)) {
+            return false;
+        }
+        if (l.complete()) {
+            break;
+        }
+    }
+    return true;
+}
+
 // Shoots at the nearest rock whenever a shot is free, until the level is
 // cleared. Nothing when the ship is hit first or time runs out.
 inline std::optional<Playthrough> clear_level(unsigned seed, int difficulty, int max_ticks)

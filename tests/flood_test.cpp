@@ -58,19 +58,7 @@ std::optional<Level> simulate(unsigned seed, const std::vector<SDL_Event>& event
 {
     std::srand(seed);
     Level l(1);
-    for (const SDL_Event& ev : events) {
-        if (ev.type == SDL_MOUSEBUTTONDOWN) {
-            l.fire(ev.button.x, ev.button.y);
-        } else if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym != SDLK_SPACE) {
-            l.press(ev.key.keysym.sym);
-        } else if (ev.type == SDL_USEREVENT && !tick(l)) {
-            return std::nullopt;
-        }
-        if (l.complete()) {
-            return std::nullopt;
-        }
-    }
-    if (TestAccess::projectiles(l).size() != MAX_SHOTS) {
+    if (!replay(l, events) || l.complete() || TestAccess::projectiles(l).size() != MAX_SHOTS) {
         return std::nullopt;
     }
     return l;

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -203,63 +202,4 @@ TEST(GameFailure, WithoutADisplayItSaysSoAndExitsWithOne)
     EXPECT_EQ(f.status, 1);
     EXPECT_EQ(f.out, "ERROR IN MAIN(): 1\n\n");
     EXPECT_EQ(f.err, "");
-}
-
-namespace {
-
-// A working directory whose assets/ holds links to every real image, for
-// breaking one of them.
-class BrokenAssets : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(display.ready());
-        root = fs::temp_directory_path() / ("rockdrift-assets-" + std::to_string(::getpid()));
-        fs::create_directories(root / "assets");
-        for (const auto& entry : fs::directory_iterator(SOURCE / "assets")) {
-            fs::create_symlink(entry.path(), root / "assets" / entry.path().filename());
-        }
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    void replace(const std::string& name, const std::string& content)
-    {
-        fs::remove(root / "assets" / name);
-        std::ofstream(root / "assets" / name, std::ios::binary) << content;
-    }
-
-    void expect_texture_failure(const char* what)
-    {
-        const Finished f = run_game(GAME, root);
-        EXPECT_EQ(f.status, 1) << what;
-        EXPECT_EQ(f.err, "Texture loading failed\n") << what;
-        EXPECT_EQ(f.out, "") << what;
-    }
-
-    VirtualDisplay display;
-    fs::path root;
-};
-
-} // namespace
-
-TEST_F(BrokenAssets, AMissingAssetsDirectoryFailsToLoad)
-{
-    fs::remove_all(root / "assets");
-    expect_texture_failure("no assets directory");
-}
-
-TEST_F(BrokenAssets, AMissingShipImageFailsToLoad)
-{
-    fs::remove(root / "assets" / "ship200.png");
-    expect_texture_failure("no ship200.png");
-}
-
-TEST_F(BrokenAssets, AnEmptyOrCorruptImageFailsToLoad)
-{
-    replace("asteroid2_red.png", "");
-    expect_texture_failure("an empty image");
-    replace("asteroid2_red.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\0", 20));
-    expect_texture_failure("a truncated PNG");
-    replace("asteroid2_red.png", "GIF89a, or so it says");
-    expect_texture_failure("garbage");
 }

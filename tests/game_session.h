@@ -17,6 +17,27 @@
 #include "screen_text.h"
 #include "x_session.h"
 
+// Waits for the first level's ready screen and returns the window showing it,
+// or 0 when the game ends or the time runs out first. SDL replaces its first
+// window when it brings up an OpenGL renderer, so the window is looked for
+// afresh on every poll.
+inline Window await_ready_screen(XClient& x, GameProcess& game, std::chrono::milliseconds timeout)
+{
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (game.running() && std::chrono::steady_clock::now() < deadline) {
+        const Window window = x.find("Rockdrift", 1s);
+        if (window != 0) {
+            const Screenshot s = x.capture(window);
+            if (s.width == WIDTH && s.height == HEIGHT && shows_text(s, ready_lines(1))) {
+                return window;
+            }
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return 0;
+}
+
 class GameSession : public ::testing::Test {
 protected:
     void SetUp() override
@@ -40,10 +61,8 @@ protected:
         game = std::make_unique<GameProcess>(
             std::filesystem::path(ROCKDRIFT_PATH), std::filesystem::path(SOURCE_DIR),
             GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
-        window = x.find("Rockdrift", PATIENCE);
-        ASSERT_NE(window, 0u) << "no game window";
-        ASSERT_TRUE(wait_for([](const Screenshot& s) { return bool(shows_text(s, ready_lines(1))); }, PATIENCE))
-            << "no ready screen";
+        window = await_ready_screen(x, *game, PATIENCE);
+        ASSERT_NE(window, 0u) << "no ready screen";
         startup = std::chrono::steady_clock::now() - started;
         ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
     }

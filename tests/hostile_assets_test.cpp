@@ -1,6 +1,6 @@
-// The real game with a damaged, odd or enormous image in assets/: it either
-// loads and plays or says "Texture loading failed" and ends with status 1,
-// within a time limit and a memory bound, whatever the file holds.
+// The real game with a missing, damaged, odd or enormous image in assets/: it
+// either loads and plays or says "Texture loading failed" and ends with status
+// 1, within a time limit and a memory bound, whatever the file holds.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "game_process.h"
+#include "game_session.h"
 #include "screen_text.h"
 #include "x_session.h"
 
@@ -132,7 +133,28 @@ protected:
     }
     void TearDown() override { fs::remove_all(root); }
 
-    fs::path victim() const { return root / "assets" / VICTIM; }
+    fs::path image(const std::string& name) const { return root / "assets" / name; }
+    fs::path victim() const { return image(VICTIM); }
+
+    // Writes a file of its own in place of the link, never through it.
+    void replace(const std::string& name, const std::string& bytes) const
+    {
+        fs::remove(image(name));
+        write(image(name), bytes);
+    }
+
+    // The game gives up with its one line and status 1, in bounded memory.
+    void expect_texture_failure(const std::string& what)
+    {
+        GameProcess game(GAME, root);
+        const Ending e = wait_for_end(game, PATIENCE);
+        ASSERT_TRUE(e.status.has_value()) << what << ": the game did not end";
+        EXPECT_EQ(*e.status, 1) << what;
+        EXPECT_EQ(e.err, "Texture loading failed\n") << what;
+        EXPECT_EQ(e.out, "") << what;
+        EXPECT_LE(e.peak_kib, FAILED_GAME_BOUND) << what;
+        std::cout << what << ": failed to load, peak resident memory " << e.peak_kib / MIB << " MiB\n";
+    }
 
     VirtualDisplay display;
     fs::path root;
@@ -165,15 +187,31 @@ TEST_F(HostileAssets, AnImageThatCannotBeReadEndsTheGameWithOneLineAndStatusOne)
     for (const Hostile& c : cases) {
         fs::remove(victim());
         c.plant(victim());
-        GameProcess game(GAME, root);
-        const Ending e = wait_for_end(game, PATIENCE);
-        ASSERT_TRUE(e.status.has_value()) << c.what << ": the game did not end";
-        EXPECT_EQ(*e.status, 1) << c.what;
-        EXPECT_EQ(e.err, "Texture loading failed\n") << c.what;
-        EXPECT_EQ(e.out, "") << c.what;
-        EXPECT_LE(e.peak_kib, FAILED_GAME_BOUND) << c.what;
-        std::cout << c.what << ": failed to load, peak resident memory " << e.peak_kib / MIB << " MiB\n";
+        expect_texture_failure(c.what);
     }
+}
+
+TEST_F(HostileAssets, AMissingAssetsDirectoryFailsToLoad)
+{
+    fs::remove_all(root / "assets");
+    expect_texture_failure("no assets directory");
+}
+
+TEST_F(HostileAssets, AMissingShipImageFailsToLoad)
+{
+    fs::remove(image("ship200.png"));
+    expect_texture_failure("no ship200.png");
+}
+
+// A rock, among the first images loaded rather than the last.
+TEST_F(HostileAssets, AnEmptyOrCorruptRockImageFailsToLoad)
+{
+    replace("asteroid2_red.png", "");
+    expect_texture_failure("an empty image");
+    replace("asteroid2_red.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\0", 20));
+    expect_texture_failure("a truncated PNG");
+    replace("asteroid2_red.png", "GIF89a, or so it says");
+    expect_texture_failure("garbage");
 }
 
 TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
@@ -193,18 +231,8 @@ TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
                                               {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
     XClient x;
     ASSERT_TRUE(x.connected());
-    // SDL replaces its first window when it brings up an OpenGL renderer:
-    // the window is looked for again on every poll.
-    Window window = 0;
-    bool ready = false;
-    const auto deadline = std::chrono::steady_clock::now() + 3 * PATIENCE;
-    while (!ready && std::chrono::steady_clock::now() < deadline) {
-        window = x.find("Rockdrift", 1s);
-        const Screenshot s = x.capture(window);
-        ready = s.width == WIDTH && s.height == HEIGHT && shows_text(s, ready_lines(1));
-        std::this_thread::sleep_for(10ms);
-    }
-    ASSERT_TRUE(ready) << "no ready screen";
+    const Window window = await_ready_screen(x, game, 3 * PATIENCE);
+    ASSERT_NE(window, 0u) << "no ready screen";
     x.request_close(window);
 
     const Ending e = wait_for_end(game, PATIENCE);

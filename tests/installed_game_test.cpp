@@ -10,14 +10,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "game_process.h"
+#include "game_session.h"
 #include "screen_text.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -27,11 +26,6 @@ fs::path installed_command()
 {
     const char* command = std::getenv("ROCKDRIFT_COMMAND");
     return command != nullptr ? command : "";
-}
-
-bool is_ready_screen(const Screenshot& s)
-{
-    return s.width == WIDTH && s.height == HEIGHT && shows_text(s, ready_lines(1));
 }
 
 class InstalledGame : public ::testing::Test {
@@ -61,16 +55,8 @@ TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigt
     GameProcess game(command, elsewhere,
                      GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
                                               {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
-    // SDL may replace its first window with one that suits its renderer, so
-    // the window is looked up afresh for every look at the screen.
-    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
-    bool ready = false;
-    while (!ready && game.running() && std::chrono::steady_clock::now() < deadline) {
-        const Window window = x.find("Rockdrift", 1s);
-        ready = window != 0 && is_ready_screen(x.capture(window));
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_TRUE(ready) << "no ready screen; the game said: " << game.out() << game.err();
+    EXPECT_NE(await_ready_screen(x, game, PATIENCE), 0u)
+        << "no ready screen; the game said: " << game.out() << game.err();
 
     // The launcher hands its process over to the game, so the signal reaches
     // the game itself and its status comes back unchanged.

@@ -236,13 +236,7 @@ TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
 
     std::srand(seed);
     Level l(1);
-    for (const SDL_Event& ev : cleared->events) {
-        if (ev.type == SDL_MOUSEBUTTONDOWN) {
-            l.fire(ev.button.x, ev.button.y);
-        } else if (ev.type == SDL_USEREVENT) {
-            tick(l);
-        }
-    }
+    ASSERT_TRUE(replay(l, cleared->events));
     ASSERT_TRUE(l.complete());
     l.draw();
     EXPECT_TRUE(same_frame(shown, frame()));

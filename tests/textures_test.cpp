@@ -25,7 +25,8 @@ std::vector<std::string> catalogue()
 {
     std::vector<std::string> names;
     for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
-        names.push_back("asteroid" + std::to_string(i / 6 + 1) + "_" + COLOUR_WORDS[i % 6] + ".png");
+        names.push_back("asteroid" + std::to_string(i / ASTEROID_COLOURS + 1) + "_" +
+                        COLOUR_WORDS[i % ASTEROID_COLOURS] + ".png");
     }
     for (int i = 0; i < SHIP_TEXTURE_COUNT; ++i) {
         names.push_back("ship" + std::to_string(i) + ".png");

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int COLOURS = 6;
 // A new rock never starts closer than this to the ship's centre.
 constexpr double CLEARANCE = 80;
 
@@ -31,8 +30,8 @@ Asteroid::Asteroid(int s, int shipx, int shipy, int prevx, int prevy)
 
     // The order of the rand() draws is part of the game: colour, position,
     // velocity.
-    const int colour = std::rand() % COLOURS;
-    texture = asteroid_textures[(size - 1) * COLOURS + colour];
+    const int colour = std::rand() % ASTEROID_COLOURS;
+    texture = asteroid_textures[(size - 1) * ASTEROID_COLOURS + colour];
 
     if (prevx == NO_PARENT && prevy == NO_PARENT) {
         do {
