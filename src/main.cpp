@@ -6,8 +6,11 @@
 #include <ctime>
 #include <exception>
 #include <iostream>
+#include <string>
 
+#include "display.h"
 #include "game/field.h"
+#include "platform.h"
 #include "play.h"
 #include "renderer.h"
 #include "textures.h"
@@ -26,7 +29,8 @@ int main(int argc, char** argv)
     try {
         SDL_Window* sdlWindow =
             SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
-        if (sdlWindow == nullptr) {
+        // A window nobody can see is no window at all.
+        if (sdlWindow == nullptr || shows_nothing(SDL_GetCurrentVideoDriver(), SDL_GetHint(SDL_HINT_VIDEODRIVER))) {
             throw 1;
         }
         sdlRenderer = SDL_CreateRenderer(sdlWindow, -1, 0);
@@ -35,6 +39,7 @@ int main(int argc, char** argv)
         }
     } catch (int ex) {
         std::cout << "ERROR IN MAIN(): " << ex << "\n" << std::endl;
+        show_error("ERROR IN MAIN(): " + std::to_string(ex));
         SDL_Quit();
         return ex;
     }
@@ -43,6 +48,7 @@ int main(int argc, char** argv)
         texture_init();
     } catch (const std::exception& e) {
         std::cerr << e.what() << std::endl;
+        show_error(e.what());
         return 1;
     }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/level.h"
+#include "platform.h"
 #include "renderer.h"
 
 namespace {
@@ -133,6 +134,7 @@ bool main_loop(int& difficulty)
         }
     } catch (const std::exception& e) {
         std::cerr << e.what() << std::endl;
+        show_error(e.what());
         return_value = false;
     }
     if (id != 0) {

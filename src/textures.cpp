@@ -1,9 +1,6 @@
 #include "textures.h"
 
 #include <SDL_image.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform.h"
 #include "renderer.h"
 
 SDL_Texture* asteroid_textures[ASTEROID_TEXTURE_COUNT];
@@ -20,65 +18,11 @@ SDL_Texture* ship_textures[SHIP_TEXTURE_COUNT];
 namespace {
 
 // Far beyond any image of the game; a bigger file is not one of ours.
-constexpr off_t LARGEST_IMAGE_FILE = 64 * 1024 * 1024;
+constexpr std::size_t LARGEST_IMAGE_FILE = 64 * 1024 * 1024;
 
 // Far beyond the game's own images (60 pixels at most), yet a picture of no
 // more than 256 MiB once decoded.
 constexpr std::uint32_t LONGEST_SIDE = 8192;
-
-// The PNG decoder writes its own complaint about a damaged file straight to
-// standard error. The game's console carries only its own message, so the
-// decoder is silenced for as long as the images load.
-class QuietStderr {
-public:
-    QuietStderr() : saved(dup(STDERR_FILENO))
-    {
-        std::fflush(stderr);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (null >= 0) {
-            dup2(null, STDERR_FILENO);
-            close(null);
-        }
-    }
-    ~QuietStderr()
-    {
-        if (saved >= 0) {
-            std::fflush(stderr);
-            dup2(saved, STDERR_FILENO);
-            close(saved);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved;
-};
-
-// Reads a whole image file into the buffer; false if it cannot. Only regular
-// files are read, so a pipe or a device in place of an image fails like a
-// missing file instead of blocking or reading forever.
-bool read_file(const char* filename, std::vector<unsigned char>& buffer)
-{
-    // Non-blocking, or opening a pipe would wait for a writer.
-    const int fd = open(filename, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    bool whole = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LARGEST_IMAGE_FILE;
-    if (whole) {
-        buffer.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (whole && done < buffer.size()) {
-            const ssize_t got = read(fd, buffer.data() + done, buffer.size() - done);
-            whole = got > 0;
-            done += whole ? static_cast<std::size_t>(got) : 0;
-        }
-    }
-    close(fd);
-    return whole;
-}
 
 // Whether the decoder may be given the file. SDL2_image makes room for the
 // whole picture before it reads a single row, so a PNG header claiming
@@ -107,7 +51,7 @@ bool decodable(const std::vector<unsigned char>& file)
 SDL_Texture* load(const char* filename, std::vector<unsigned char>& buffer)
 {
     SDL_Texture* texture = nullptr;
-    if (read_file(filename, buffer) && decodable(buffer)) {
+    if (read_image_file(filename, buffer, LARGEST_IMAGE_FILE) && decodable(buffer)) {
         SDL_RWops* image = SDL_RWFromConstMem(buffer.data(), static_cast<int>(buffer.size()));
         texture = image != nullptr ? IMG_LoadTexture_RW(sdlRenderer, image, 1) : nullptr;
     }
@@ -126,7 +70,7 @@ void texture_init()
     static const char* const colours[ASTEROID_COLOURS] = {"blue", "green", "pink", "red", "white", "yellow"};
     char filename[64];
     std::vector<unsigned char> buffer;
-    const QuietStderr quiet;
+    const QuietDecoder quiet;
 
     for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
         std::snprintf(filename, sizeof filename, "assets/asteroid%d_%s.png", i / ASTEROID_COLOURS + 1,

@@ -1,0 +1,72 @@
+# Debian's own sources of the libraries the game links (SDL2, SDL2_image,
+# SDL2_gfx), for the builds that cross-compile them: Windows and the browser.
+# Sourced by those scripts. Everything lands in the cache, outside any build
+# tree, once per version:
+#
+#   fetch_sources   sets SDL2_SOURCE, SDL2_IMAGE_SOURCE and SDL2_GFX_SOURCE to
+#                   unpacked source trees, and SOURCES_KEY to their versions.
+#
+# ROCKDRIFT_CACHE chooses the cache (default ~/.cache/rockdrift).
+ROCKDRIFT_CACHE=${ROCKDRIFT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/rockdrift}
+
+# apt only hands out sources with deb-src entries. They are made from the
+# machine's own deb entries, so they name the same archive.
+enable_source_packages()
+{
+    apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Debian's source packages are not enabled. As root, add deb-src entries beside the deb ones" >&2
+        echo "in /etc/apt/sources.list.d/ and run: apt-get update" >&2
+        return 1
+    fi
+    echo "Enabling Debian's source packages (deb-src, from the existing deb entries)"
+    for list in /etc/apt/sources.list.d/*.sources; do
+        [ -e "$list" ] || continue
+        case $list in */rockdrift-deb-src.sources) continue ;; esac
+        # Each stanza whose types include deb, once more as deb-src.
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*[[:space:]]deb([[:space:]]|$)/ {
+            sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$list"
+    done >/etc/apt/sources.list.d/rockdrift-deb-src.sources
+    grep -h '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | sed 's/^deb /deb-src /' \
+        >/etc/apt/sources.list.d/rockdrift-deb-src.list
+    apt-get update -qq >/dev/null
+}
+
+# Unpacks the upstream tarball of one source package (its .orig file, as
+# Debian ships it) into the cache unless it is there already, and prints the
+# path of its tree. The cross builds need the library, not Debian's packaging.
+fetch_source()
+{
+    # A line of --print-uris: 'URI' file size hash.
+    orig=$(apt-get source --print-uris "$1" 2>/dev/null | grep "^'[^']*' [^ ]*\.orig\.tar\.[a-z0-9]* " | head -n 1)
+    [ -n "$orig" ] || { echo "apt has no source package $1" >&2; return 1; }
+    uri=$(echo "$orig" | cut -d"'" -f2)
+    file=$(echo "$orig" | cut -d' ' -f2)
+    hash=$(echo "$orig" | cut -d' ' -f4)
+    tree=$ROCKDRIFT_CACHE/sources/${file%.orig.tar.*}
+    if [ ! -f "$tree.complete" ]; then
+        rm -rf "$tree" "$tree.tmp"
+        mkdir -p "$tree.tmp"
+        /usr/lib/apt/apt-helper download-file "$uri" "$tree.tmp/$file" "$hash" >"$tree.tmp/log" 2>&1 || {
+            cat "$tree.tmp/log" >&2
+            return 1
+        }
+        tar -xf "$tree.tmp/$file" -C "$tree.tmp"
+        rm "$tree.tmp/$file"
+        # The tarball holds one top directory; it becomes the tree.
+        mv "$(find "$tree.tmp" -mindepth 1 -maxdepth 1 -type d | head -n 1)" "$tree"
+        rm -rf "$tree.tmp"
+        touch "$tree.complete"
+    fi
+    echo "$tree"
+}
+
+fetch_sources()
+{
+    enable_source_packages
+    SDL2_SOURCE=$(fetch_source libsdl2)
+    SDL2_IMAGE_SOURCE=$(fetch_source libsdl2-image)
+    SDL2_GFX_SOURCE=$(fetch_source libsdl2-gfx)
+    SOURCES_KEY=$(basename "$SDL2_SOURCE")_$(basename "$SDL2_IMAGE_SOURCE")_$(basename "$SDL2_GFX_SOURCE")
+    echo "Library sources: $SOURCES_KEY"
+}
