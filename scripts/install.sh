@@ -8,7 +8,7 @@ prefix=$(realpath -m "${1:-/usr/local}")
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $BUILD_PACKAGES
+scripts/deps.sh $RELEASE_PACKAGES
 
 packaging/build-release.sh
 mkdir -p "$prefix" 2>/dev/null || true

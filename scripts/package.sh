@@ -6,7 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $BUILD_PACKAGES $PACKAGE_PACKAGES
+scripts/deps.sh $PACKAGE_PACKAGES
 
 packaging/build-release.sh
 rm -f build-pkg/rockdrift_*.deb

@@ -1,10 +1,13 @@
 # The Debian packages each task needs; sourced by the other scripts.
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-gfx-dev"
+# A release is built with Debian's hardening flags, which dpkg-buildflags gives.
+RELEASE_PACKAGES="$BUILD_PACKAGES dpkg-dev"
 # The end-to-end tests run the game on a private X server and type into it.
-TEST_PACKAGES="$BUILD_PACKAGES libgtest-dev libbenchmark-dev libx11-dev zlib1g-dev xvfb xdotool"
+TEST_PACKAGES="$RELEASE_PACKAGES libgtest-dev libbenchmark-dev libx11-dev zlib1g-dev xvfb xdotool"
 # The fuzz target of the game world is built with clang and its libFuzzer.
 TEST_PACKAGES="$TEST_PACKAGES clang libclang-rt-14-dev"
 # The Debian package: cpack lists its dependencies with dpkg-shlibdeps (which
-# needs file); the install test checks the package and its desktop entry.
-PACKAGE_PACKAGES="dpkg-dev file"
-TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian"
+# needs file); the install test checks the package, its desktop entry and its
+# AppStream metadata.
+PACKAGE_PACKAGES="$RELEASE_PACKAGES file"
+TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian appstream"

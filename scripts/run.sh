@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 # shellcheck disable=SC2086
 scripts/deps.sh $BUILD_PACKAGES
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=OFF
-cmake --build build-release -j "$(nproc)" --target rockdrift
+echo "Building the game in build-release/"
+log=build-release.log
+scripts/build-game.sh build-release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+rm -f "$log"
 exec build-release/rockdrift

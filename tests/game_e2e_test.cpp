@@ -196,6 +196,34 @@ TEST_F(Game, AWindowCloseRequestOnTheReadyScreenEndsTheGameQuietly)
     expect_quiet_end("window closed on the ready screen");
 }
 
+// With no display to be found SDL falls back to a driver that shows nothing;
+// the game must not wait for ever in a window nobody can see. (What a system
+// library may say about the missing display on standard error is its own.)
+TEST(GameFailure, WithNoDisplayAtAllItSaysSoInsteadOfPlayingInAnInvisibleWindow)
+{
+    const auto started = std::chrono::steady_clock::now();
+    const Finished f = run_game(
+        GAME, SOURCE,
+        {{"SDL_VIDEODRIVER", std::nullopt}, {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}});
+    std::cout << "no display: ended after "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
+              << " ms\n";
+    EXPECT_EQ(f.status, 1);
+    EXPECT_EQ(f.out, "ERROR IN MAIN(): 1\n\n");
+}
+
+// Asked for by name, SDL's dummy driver is the player's choice: the game
+// starts on it, and plays until it is stopped.
+TEST(GameFailure, ADriverThatShowsNothingStillRunsWhenAskedForByName)
+{
+    GameProcess game(GAME, SOURCE, {{"SDL_VIDEODRIVER", "dummy"}, {"DISPLAY", std::nullopt}});
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(game.running()) << "the game ended: " << game.out() << game.err();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.wait(PATIENCE), 0);
+    EXPECT_EQ(game.out(), "");
+}
+
 TEST(GameFailure, WithoutADisplayItSaysSoAndExitsWithOne)
 {
     const Finished f = run_game(GAME, SOURCE, {{"SDL_VIDEODRIVER", "x11"}, {"DISPLAY", std::nullopt}});
