@@ -1,20 +1,60 @@
 #!/bin/sh
-# Installs what is missing, builds with warnings as errors and runs every test.
+# Installs what is missing, builds everything with warnings as errors and runs
+# every test, one stage after another. Each stage prints one line (its name,
+# result and time) and keeps its full output in build-logs/STAGE.log, shown
+# in part when it fails; the last line counts the stages that passed and
+# failed, and the exit status is 0 only when none failed.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
+logs=build-logs
+rm -rf "$logs"
+mkdir -p "$logs"
+
+passed=0
+failed=0
+# stage NAME COMMAND...: runs the command with its output in the stage's log.
+stage()
+{
+    name=$1
+    shift
+    started=$(date +%s)
+    printf '%-14s ' "$name"
+    if "$@" >"$logs/$name.log" 2>&1; then
+        passed=$((passed + 1))
+        result=passed
+    else
+        failed=$((failed + 1))
+        result=FAILED
+    fi
+    printf '%-7s %5d s\n' "$result" "$(($(date +%s) - started))"
+    if [ "$result" = FAILED ]; then
+        echo "    ... the end of $logs/$name.log:"
+        tail -n 40 "$logs/$name.log" | sed 's/^/    /'
+    fi
+}
+
+build()
+{
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
+    cmake --build build -j "$(nproc)"
+}
+
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES
-
-# The game, its tools, tests and benchmarks, and every test.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
-cmake --build build -j "$(nproc)"
-ctest --test-dir build --output-on-failure -j "$(nproc)"
-
+stage packages scripts/deps.sh $TEST_PACKAGES
+# The game, its tools, tests and benchmarks; then the world's rules, the play
+# loop on SDL's dummy driver, the artwork and the real game under Xvfb.
+stage build build
+stage tests ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
+# The game as scripts/run.sh builds it with the play packages only, and what
+# a user who may not install packages is told.
+stage setup scripts/test-setup.sh
 # The game installed with cmake --install and as a Debian package.
-scripts/test-install.sh
-
+stage install scripts/test-install.sh
 # Everything again under AddressSanitizer and UndefinedBehaviorSanitizer, then
 # a minute of fuzzing the game world.
-scripts/test-sanitizers.sh
-scripts/fuzz.sh 60
+stage sanitizers scripts/test-sanitizers.sh
+stage fuzz scripts/fuzz.sh 60
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
