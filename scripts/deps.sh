@@ -7,6 +7,7 @@ set -eu
 
 missing=""
 for package in "$@"; do
+    case " $missing " in *" $package "*) continue ;; esac
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
         missing="$missing $package"
     fi
