@@ -11,4 +11,4 @@ TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian"
 # The browser build: emcc cross-builds the libraries and the game
 # (scripts/build-web.sh); its tests drive Debian's Chromium from Node.
 WEB_PACKAGES="cmake make patch pkg-config python3 emscripten"
-WEB_TEST_PACKAGES="$WEB_PACKAGES $BUILD_PACKAGES libgtest-dev libx11-dev chromium nodejs"
+WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium"

@@ -7,10 +7,15 @@
 //   key NAME down|up|press a key, by its KeyboardEvent code (Space, Escape...)
 //   move X Y              the mouse to a point of the canvas
 //   click X Y             a left click at a point of the canvas
+//   press ID              a left click on the page's element with this id
 //   shot PATH             the canvas as the player sees it, as a PNG file
-//   page                  what the page shows under the canvas, as JSON
-//   sample MS             for MS milliseconds: frames drawn and main-thread
-//                         busy time, as JSON
+//   page                  the page's state, as name=value pairs
+//   console               the console lines shown under the canvas,
+//                         percent-encoded (encodeURIComponent)
+//   sample MS             for MS milliseconds: frames drawn, main-thread
+//                         busy time and time passed, as name=value pairs;
+//                         frame_ms is the time from the last frame before
+//                         to the last frame within, as the page saw it
 //   quit
 //
 // Every frame the game draws starts by clearing the canvas, so counting
@@ -21,12 +26,18 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 
+// WebGL without a GPU: by default the canvas is read back to a software
+// compositor; ROCKDRIFT_WEBGL=swiftshader renders it in the GPU process
+// with SwiftShader instead, as a machine with a GPU would.
+const webgl = process.env.ROCKDRIFT_WEBGL === "swiftshader"
+    ? ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"]
+    : ["--disable-gpu"];
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), "rockdrift-chromium-"));
 const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
     userDataDir: profile,
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    args: ["--no-sandbox", ...webgl, "--disable-quic", "--no-first-run",
            "--disable-background-networking", "--disable-component-update", "--disable-sync",
            "--window-size=1100,1000"],
     defaultViewport: {width: 1100, height: 1000},
@@ -37,11 +48,13 @@ await devtools.send("Performance.enable");
 await page.evaluateOnNewDocument(() => {
     window.rockdrift_frames = 0;
     window.rockdrift_first_frame = null;
+    window.rockdrift_last_frame = null;
     for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
         const clear = context.prototype.clear;
         context.prototype.clear = function(mask) {
             window.rockdrift_frames += 1;
-            window.rockdrift_first_frame ??= performance.now();
+            window.rockdrift_last_frame = performance.now();
+            window.rockdrift_first_frame ??= window.rockdrift_last_frame;
             return clear.call(this, mask);
         };
     }
@@ -61,7 +74,7 @@ const commands = {
     async open(url) {
         const opened = performance.now();
         await page.goto(url, {waitUntil: "load"});
-        return JSON.stringify({loaded_ms: Math.round(performance.now() - opened)});
+        return `loaded_ms=${Math.round(performance.now() - opened)}`;
     },
     async key(name, how) {
         if (how === "down") {
@@ -78,30 +91,38 @@ const commands = {
     async click(x, y) {
         await page.mouse.click(...(await canvas_point(x, y)));
     },
+    async press(id) {
+        await page.click(`#${id}`);
+    },
     async shot(file) {
         await (await page.$("#canvas")).screenshot({path: file});
     },
     async page() {
-        return JSON.stringify(await page.evaluate(() => ({
-            console: document.getElementById("console").textContent,
-            ended: !document.getElementById("ended").hidden,
-            ended_text: document.getElementById("ended").textContent,
-            focused: document.activeElement ? document.activeElement.id : "",
+        const state = await page.evaluate(() => ({
+            title: document.title,
+            ended: document.getElementById("ended").hidden ? 0 : 1,
+            focused: document.activeElement ? document.activeElement.id || document.activeElement.tagName : "",
             scrolled: window.scrollY,
             frames: window.rockdrift_frames,
             first_frame_ms: window.rockdrift_first_frame,
-        })));
+        }));
+        return Object.entries(state).map(([name, value]) => `${name}=${value}`).join(" ");
+    },
+    async console() {
+        return encodeURIComponent(await page.$eval("#console", (lines) => lines.textContent));
     },
     async sample(ms) {
-        const frames = () => page.evaluate(() => window.rockdrift_frames);
-        const start = {frames: await frames(), task: await task_seconds(), wall: performance.now()};
+        const frames = () => page.evaluate(() => [window.rockdrift_frames, window.rockdrift_last_frame]);
+        const [frames_before, frame_before] = await frames();
+        const task_before = await task_seconds();
+        const wall_before = performance.now();
         await new Promise((done) => setTimeout(done, Number(ms)));
-        const end = {frames: await frames(), task: await task_seconds(), wall: performance.now()};
-        return JSON.stringify({
-            frames: end.frames - start.frames,
-            task_ms: (end.task - start.task) * 1000,
-            wall_ms: end.wall - start.wall,
-        });
+        const [frames_after, frame_after] = await frames();
+        const task_after = await task_seconds();
+        const wall_after = performance.now();
+        return `frames=${frames_after - frames_before} frame_ms=${(frame_after - frame_before).toFixed(1)}` +
+               ` task_ms=${((task_after - task_before) * 1000).toFixed(1)}` +
+               ` wall_ms=${(wall_after - wall_before).toFixed(1)}`;
     },
 };
 
