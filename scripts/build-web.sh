@@ -12,25 +12,11 @@ set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 . scripts/packages.sh
+. scripts/step.sh
 . scripts/sources.sh
 
 JOBS=${JOBS:-2}
-LOGS=$ROOT/build-web/logs
-mkdir -p "$LOGS"
-
-# Runs a named step with its output in a log, shown only when it fails.
-step()
-{
-    name=$1
-    shift
-    echo "$name"
-    log=$LOGS/$(echo "$name" | tr -c 'a-zA-Z0-9\n' '-' | tr 'A-Z' 'a-z').log
-    if ! "$@" >"$log" 2>&1; then
-        cat "$log" >&2
-        echo "build-web.sh: failed: $*" >&2
-        exit 1
-    fi
-}
+STEP_LOGS=$ROOT/build-web/logs
 
 # Debian's emcc runs its tools with Node and needs Debian's modules (acorn,
 # terser...) even when the node on the PATH comes from elsewhere.
@@ -53,8 +39,7 @@ build_libraries()
     # The shared source tree stays as Debian ships it; the patch goes on a copy.
     cp -r "$SDL2_SOURCE" "$work/sdl2"
     patch -d "$work/sdl2" -p1 <web/deps/sdl2.patch
-    emcmake cmake -S web/deps -B "$work/build" -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_INSTALL_PREFIX="$PREFIX" -DSDL2_SOURCE="$work/sdl2" \
+    emcmake cmake -S web/deps -B "$work/build" -DCMAKE_INSTALL_PREFIX="$PREFIX" -DSDL2_SOURCE="$work/sdl2" \
         -DSDL2_IMAGE_SOURCE="$SDL2_IMAGE_SOURCE" -DSDL2_GFX_SOURCE="$SDL2_GFX_SOURCE"
     cmake --build "$work/build" -j "$JOBS"
     cmake --install "$work/build"

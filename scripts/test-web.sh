@@ -8,23 +8,10 @@ set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 . scripts/packages.sh
+. scripts/step.sh
 
 JOBS=${JOBS:-2}
-LOGS=$ROOT/build-web/logs
-mkdir -p "$LOGS"
-
-step()
-{
-    name=$1
-    shift
-    echo "$name"
-    log=$LOGS/$(echo "$name" | tr -c 'a-zA-Z0-9\n' '-' | tr 'A-Z' 'a-z').log
-    if ! "$@" >"$log" 2>&1; then
-        cat "$log" >&2
-        echo "test-web.sh: failed: $*" >&2
-        exit 1
-    fi
-}
+STEP_LOGS=$ROOT/build-web/logs
 
 # shellcheck disable=SC2086
 step "Installing missing packages" scripts/deps.sh $WEB_TEST_PACKAGES
@@ -50,7 +37,7 @@ step "Building the browser tests" sh -c "cmake -S . -B build-web/tests -DROCKDRI
 step "Installing puppeteer-core (npm ci)" env PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >"$LOGS/server.log" 2>&1 &
+python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >"$STEP_LOGS/server.log" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT INT TERM
 echo "Serving build-web on 127.0.0.1:$port"

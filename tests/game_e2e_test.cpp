@@ -110,8 +110,7 @@ TEST_F(Game, SpaceStartsPlayAndAClickFires)
     EXPECT_FALSE(shot_above_the_ship(screen()));
 
     ASSERT_TRUE(click(512, 100));
-    ASSERT_TRUE(wait_for(shot_above_the_ship, PATIENCE))
-        << "no shot flies up from the ship";
+    ASSERT_TRUE(wait_for(shot_above_the_ship, PATIENCE)) << "no shot flies up from the ship";
     x.request_close(window);
     expect_quiet_end("window closed during play");
 }

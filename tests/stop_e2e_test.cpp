@@ -23,7 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-
 // Two seconds of play at fifty ticks a second.
 constexpr int QUICK_LOSS_TICKS = 100;
 

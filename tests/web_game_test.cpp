@@ -48,8 +48,7 @@ protected:
         ASSERT_TRUE(browser.started()) << "the Chromium driver did not start";
     }
 
-    template <typename Check>
-    bool wait_for(Check check, std::chrono::milliseconds timeout)
+    template <typename Check> bool wait_for(Check check, std::chrono::milliseconds timeout)
     {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         do {
@@ -92,8 +91,7 @@ protected:
     bool start_play()
     {
         const Screenshot ready = browser.screen();
-        return browser.send("key Space press") &&
-               wait_for([&](const Screenshot& s) { return !(s == ready); }, 5s);
+        return browser.send("key Space press") && wait_for([&](const Screenshot& s) { return !(s == ready); }, 5s);
     }
 
     Browser browser;
@@ -132,7 +130,7 @@ TEST_F(WebGame, SpaceStartsPlayAndAClickFiresAShotSeenInFlight)
         const Screenshot before = browser.screen();
         ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == before); }, 5s)) << "frames do not change";
         if (shot_above_the_ship(browser.screen())) {
-            continue;  // a white rock in the shot's way
+            continue; // a white rock in the shot's way
         }
         ASSERT_TRUE(browser.send("move 512 100"));
         ASSERT_TRUE(browser.send("click 512 100"));
@@ -197,7 +195,7 @@ TEST_F(WebGame, PlayHoldsFiftyTicksASecond)
         // timed by the page from the last frame before to the last within.
         auto sample = browser.values("sample 10000");
         if (wait_for(shows_game_over, 0ms)) {
-            continue;  // the ship was hit during the sample: frames stopped
+            continue; // the ship was hit during the sample: frames stopped
         }
         const double rate = std::stod(sample["frames"]) * 1000.0 / std::stod(sample["frame_ms"]);
         std::cout << "ticks a second over 10 s of play: " << rate << "\n";
