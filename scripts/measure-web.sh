@@ -14,9 +14,11 @@ echo "Installing puppeteer-core (npm ci)"
 PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund >/dev/null
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/site >/dev/null 2>&1 &
+mkdir -p build-web/floor
+cp tests/web/floor.html build-web/floor/index.html
+python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT INT TERM
 sleep 1
 echo "Measuring (about two minutes)"
-python3 tests/web/measure.py "http://127.0.0.1:$port/"
+python3 tests/web/measure.py "http://127.0.0.1:$port/site/" "http://127.0.0.1:$port/floor/"

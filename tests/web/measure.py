@@ -3,7 +3,10 @@
 figures as Markdown: load time to the first ready frame with a warm browser,
 main-thread load on the ready screen and in play, and the tick rate.
 
-Usage: measure.py URL  (scripts/measure-web.sh serves the site and runs it)
+Usage: measure.py SITE_URL FLOOR_URL  (scripts/measure-web.sh serves both)
+
+FLOOR_URL is tests/web/floor.html, a page that only clears a WebGL canvas of
+the game's size 50 times a second: what any such page costs this browser.
 """
 import os
 import statistics
@@ -49,8 +52,11 @@ class Driver:
         raise RuntimeError("no frame within 30 s")
 
 
-def measure(url, webgl):
+def measure(url, floor_url, webgl):
     driver = Driver(webgl)
+    driver.open_to_first_frame(floor_url)
+    time.sleep(1)
+    floor = driver.send(f"sample {SECONDS * 1000}")
     cold = driver.open_to_first_frame(url)
     warm = [driver.open_to_first_frame(url) for _ in range(WARM_LOADS)]
     time.sleep(1)
@@ -72,20 +78,22 @@ def measure(url, webgl):
         "warm": statistics.median(warm),
         "ready": load(ready),
         "play": load(play),
+        "floor": load(floor),
         "ticks": 1000 * int(play["frames"]) / float(play["frame_ms"]),
     }
 
 
 def main():
-    url = sys.argv[1]
+    url, floor_url = sys.argv[1], sys.argv[2]
     print("| WebGL in headless Chromium | first ready frame, cold | first ready frame, warm (median of 5) "
-          "| main thread, ready screen | main thread, play (difficulty 1) | ticks a second over 10 s |")
-    print("|---|---|---|---|---|---|")
+          "| main thread, ready screen | main thread, play (difficulty 1) | main thread, floor page "
+          "| ticks a second over 10 s |")
+    print("|---|---|---|---|---|---|---|")
     for webgl, name in (("software", "software compositing (`--disable-gpu`)"),
                         ("swiftshader", "GPU process, SwiftShader (`--use-angle=swiftshader`)")):
-        f = measure(url, webgl)
+        f = measure(url, floor_url, webgl)
         print(f"| {name} | {f['cold']:.0f} ms | {f['warm']:.0f} ms | {f['ready']:.2f} % | {f['play']:.1f} % "
-              f"| {f['ticks']:.2f} |")
+              f"| {f['floor']:.1f} % | {f['ticks']:.2f} |")
     with open("/proc/loadavg") as loadavg:
         print(f"\nLoad average while measuring: {loadavg.read().split()[0]} on {os.cpu_count()} cores.")
 
