@@ -100,7 +100,7 @@ const commands = {
     async page() {
         const state = await page.evaluate(() => ({
             title: document.title,
-            ended: document.getElementById("ended").hidden ? 0 : 1,
+            ended: document.getElementById("ended")?.hidden === false ? 1 : 0,
             focused: document.activeElement ? document.activeElement.id || document.activeElement.tagName : "",
             scrolled: window.scrollY,
             frames: window.rockdrift_frames,

@@ -65,6 +65,8 @@ def measure(url, floor_url, webgl):
         driver.open_to_first_frame(url)
         time.sleep(0.5)
         driver.send("key Space press")
+        # The tick rate is timed from a frame of play, not the ready screen.
+        time.sleep(1)
         play = driver.send(f"sample {SECONDS * 1000}")
         if int(play["frames"]) >= FULL_SAMPLE:
             break
