@@ -19,6 +19,10 @@ cp tests/web/floor.html build-web/floor/index.html
 python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT INT TERM
-sleep 1
+# Up to five seconds for the server to answer.
+for _ in $(seq 50); do
+    python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/')" 2>/dev/null && break
+    sleep 0.1
+done
 echo "Measuring (about two minutes)"
 python3 tests/web/measure.py "http://127.0.0.1:$port/site/" "http://127.0.0.1:$port/floor/"

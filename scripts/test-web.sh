@@ -40,6 +40,11 @@ port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0));
 python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web >"$STEP_LOGS/server.log" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT INT TERM
+# Up to five seconds for the server to answer.
+for _ in $(seq 50); do
+    python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/')" 2>/dev/null && break
+    sleep 0.1
+done
 echo "Serving build-web on 127.0.0.1:$port"
 
 echo "Playing the site in headless Chromium"
