@@ -11,3 +11,7 @@ TEST_PACKAGES="$TEST_PACKAGES clang libclang-rt-14-dev"
 # AppStream metadata.
 PACKAGE_PACKAGES="$RELEASE_PACKAGES file"
 TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian appstream"
+# The browser build: emcc cross-builds the libraries and the game
+# (scripts/build-web.sh); its tests drive Debian's Chromium from Node.
+WEB_PACKAGES="cmake make patch pkg-config python3 emscripten"
+WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium"

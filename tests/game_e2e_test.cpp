@@ -15,6 +15,7 @@
 #include "game/level.h"
 #include "game_process.h"
 #include "game_session.h"
+#include "screen_shapes.h"
 #include "screen_text.h"
 #include "x_session.h"
 
@@ -50,36 +51,6 @@ unsigned calm_seed()
     }
 }
 
-bool is_background(std::uint32_t p)
-{
-    return p == BACKGROUND;
-}
-
-// A shot: a 3 x 3 square of white.
-bool shot_at(const Screenshot& s, int x, int y)
-{
-    for (int dy = 0; dy < 3; ++dy) {
-        for (int dx = 0; dx < 3; ++dx) {
-            if (s.at(x + dx, y + dy) != WHITE) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-bool shot_in_column(const Screenshot& s, int left, int right, int top, int bottom)
-{
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            if (shot_at(s, x, y)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 class Game : public GameSession {
 protected:
     static void SetUpTestSuite() { seed = calm_seed(); }
@@ -109,18 +80,7 @@ TEST_F(Game, ReadyScreenShowsTheFieldTheThreeLinesAndTheShip)
     for (auto [px, py] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) {
         EXPECT_TRUE(is_background(s.at(px, py))) << px << ", " << py;
     }
-    // Rocks start at least 80 pixels from the ship; the text starts at row 404.
-    int inside = 0;
-    int beside = 0;
-    for (int y = 354; y < 404; ++y) {
-        for (int x_ = 482; x_ < 542; ++x_) {
-            if (!is_background(s.at(x_, y))) {
-                (x_ >= 497 && x_ <= 526 && y >= 369 && y <= 398 ? inside : beside) += 1;
-            }
-        }
-    }
-    EXPECT_GT(inside, 60) << "the ship in its square at the centre";
-    EXPECT_EQ(beside, 0) << "drawn outside the ship's square";
+    EXPECT_TRUE(ship_alone_at_the_centre(s));
     game->signal(SIGTERM);
     expect_quiet_end("SIGTERM on the ready screen");
 }
@@ -147,11 +107,10 @@ TEST_F(Game, SpaceStartsPlayAndAClickFires)
     ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == ready); }, PATIENCE)) << "play did not start";
     const Screenshot first = screen();
     ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, PATIENCE)) << "frames do not change";
-    EXPECT_FALSE(shot_in_column(screen(), 508, 514, 0, 365));
+    EXPECT_FALSE(shot_above_the_ship(screen()));
 
     ASSERT_TRUE(click(512, 100));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shot_in_column(s, 508, 514, 0, 365); }, PATIENCE))
-        << "no shot flies up from the ship";
+    ASSERT_TRUE(wait_for(shot_above_the_ship, PATIENCE)) << "no shot flies up from the ship";
     x.request_close(window);
     expect_quiet_end("window closed during play");
 }

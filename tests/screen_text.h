@@ -87,6 +87,28 @@ inline std::vector<Text> ready_lines(int difficulty)
             {432, 444, "PRESS SPACE TO START"}};
 }
 
+// The two lines drawn over the last frame when a rock reaches the ship.
+inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
+
+// The game-over text over the last frame: every pixel of its letters is
+// white (the frame beneath may have white rocks in those rows too).
+inline bool shows_game_over(const Screenshot& screen)
+{
+    static const Screenshot reference = text_reference(GAME_OVER_LINES);
+    int letters = 0;
+    for (int y = 384; y < 412; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            if (reference.at(x, y) == WHITE) {
+                ++letters;
+                if (screen.at(x, y) != WHITE) {
+                    return false;
+                }
+            }
+        }
+    }
+    return letters > 0;
+}
+
 // A seed (the second the game believes it started in) whose first level puts
 // no rock across the rows of the ready screen's text: white rocks have white
 // pixels, and there the text must be the only white.

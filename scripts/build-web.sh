@@ -1,0 +1,85 @@
+#!/bin/sh
+# Builds the game for the browser and writes a static site to
+# build-web/site/: index.html, rockdrift.js, rockdrift.wasm, assets.js,
+# assets.data and the icon. Any web server can host that folder
+# (scripts/serve-web.sh serves it here).
+#
+# SDL2, SDL2_image and SDL2_gfx are cross-built with emcc from Debian's
+# sources once, into the cache (ROCKDRIFT_CACHE, see scripts/sources.sh),
+# under a key made of their versions, emcc's version and the recipe
+# (web/deps/), so later runs skip straight to the game.
+set -eu
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+. scripts/packages.sh
+. scripts/step.sh
+. scripts/sources.sh
+
+JOBS=${JOBS:-2}
+STEP_LOGS=$ROOT/build-web/logs
+
+# Debian's emcc runs its tools with Node and needs Debian's modules (acorn,
+# terser...) even when the node on the PATH comes from elsewhere.
+NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs${NODE_PATH:+:$NODE_PATH}
+export NODE_PATH
+
+# shellcheck disable=SC2086
+step "Installing missing packages" scripts/deps.sh $WEB_PACKAGES
+fetch_sources
+
+emcc_version=$(emcc -dumpversion)
+recipe=$(cat web/deps/CMakeLists.txt web/deps/sdl2.patch | sha256sum | cut -c1-12)
+PREFIX=$ROCKDRIFT_CACHE/web/${SOURCES_KEY}_emcc-${emcc_version}_$recipe
+
+build_libraries()
+{
+    work=$PREFIX.build
+    rm -rf "$work" "$PREFIX"
+    mkdir -p "$work"
+    # The shared source tree stays as Debian ships it; the patch goes on a copy.
+    cp -r "$SDL2_SOURCE" "$work/sdl2"
+    patch -d "$work/sdl2" -p1 <web/deps/sdl2.patch
+    emcmake cmake -S web/deps -B "$work/build" -DCMAKE_INSTALL_PREFIX="$PREFIX" -DSDL2_SOURCE="$work/sdl2" \
+        -DSDL2_IMAGE_SOURCE="$SDL2_IMAGE_SOURCE" -DSDL2_GFX_SOURCE="$SDL2_GFX_SOURCE"
+    cmake --build "$work/build" -j "$JOBS"
+    cmake --install "$work/build"
+    rm -rf "$work"
+    touch "$PREFIX.complete"
+}
+
+if [ -f "$PREFIX.complete" ]; then
+    echo "Libraries for the browser: cached in $PREFIX"
+else
+    step "Cross-building SDL2, SDL2_image and SDL2_gfx with emcc (once)" build_libraries
+fi
+
+# emcmake leaves pkg-config looking at the build machine's libraries, and
+# CMake only finds libraries under the toolchain's roots.
+step "Configuring the game for the browser" env PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig" \
+    emcmake cmake -S . -B build-web/game -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_WERROR=ON \
+    -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF -DCMAKE_FIND_ROOT_PATH="$PREFIX"
+step "Building the game with emcc" cmake --build build-web/game -j "$JOBS"
+
+make_site()
+{
+    site=build-web/site
+    rm -rf "$site"
+    mkdir -p "$site"
+    cp web/index.html "$site/index.html"
+    cp data/icons/32x32/apps/rockdrift.png "$site/rockdrift.png"
+    for file in rockdrift.js rockdrift.wasm assets.js assets.data; do
+        cp "build-web/game/$file" "$site/$file"
+    done
+}
+step "Writing the site to build-web/site" make_site
+
+total=0
+total_gzip=0
+for file in build-web/site/*; do
+    size=$(wc -c <"$file")
+    packed=$(gzip -9c "$file" | wc -c)
+    total=$((total + size))
+    total_gzip=$((total_gzip + packed))
+    printf '  %-16s %8d bytes, %8d gzipped\n' "$(basename "$file")" "$size" "$packed"
+done
+printf '  %-16s %8d bytes, %8d gzipped\n' "total" "$total" "$total_gzip"

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Measures the browser build through tests/web/driver.mjs and prints the
+figures as Markdown: load time to the first ready frame with a warm browser,
+main-thread load on the ready screen and in play, and the tick rate.
+
+Usage: measure.py SITE_URL FLOOR_URL  (scripts/measure-web.sh serves both)
+
+FLOOR_URL is tests/web/floor.html, a page that only clears a WebGL canvas of
+the game's size 50 times a second: what any such page costs this browser.
+"""
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+DRIVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "driver.mjs")
+WARM_LOADS = 5
+SECONDS = 10
+# Ten seconds of play at 50 ticks a second, less what a lost game would cut.
+FULL_SAMPLE = 450
+
+
+class Driver:
+    def __init__(self, webgl):
+        env = dict(os.environ, ROCKDRIFT_WEBGL=webgl)
+        self.process = subprocess.Popen(["node", DRIVER], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        text=True, env=env)
+
+    def send(self, command):
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        answer = self.process.stdout.readline().rstrip("\n")
+        status, _, text = answer.partition(" ")
+        if status != "ok":
+            raise RuntimeError(f"{command}: {answer}")
+        return dict(pair.split("=", 1) for pair in text.split() if "=" in pair)
+
+    def close(self):
+        self.process.stdin.write("quit\n")
+        self.process.stdin.close()
+        self.process.wait()
+
+    def open_to_first_frame(self, url):
+        self.send("open " + url)
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            page = self.send("page")
+            if page["frames"] != "0":
+                return float(page["first_frame_ms"])
+            time.sleep(0.05)
+        raise RuntimeError("no frame within 30 s")
+
+
+def measure(url, floor_url, webgl):
+    driver = Driver(webgl)
+    driver.open_to_first_frame(floor_url)
+    time.sleep(1)
+    floor = driver.send(f"sample {SECONDS * 1000}")
+    cold = driver.open_to_first_frame(url)
+    warm = [driver.open_to_first_frame(url) for _ in range(WARM_LOADS)]
+    time.sleep(1)
+    ready = driver.send(f"sample {SECONDS * 1000}")
+    for _ in range(6):
+        driver.open_to_first_frame(url)
+        time.sleep(0.5)
+        driver.send("key Space press")
+        # The tick rate is timed from a frame of play, not the ready screen.
+        time.sleep(1)
+        play = driver.send(f"sample {SECONDS * 1000}")
+        if int(play["frames"]) >= FULL_SAMPLE:
+            break
+    driver.close()
+
+    def load(sample):
+        return 100 * float(sample["task_ms"]) / float(sample["wall_ms"])
+
+    return {
+        "cold": cold,
+        "warm": statistics.median(warm),
+        "ready": load(ready),
+        "play": load(play),
+        "floor": load(floor),
+        "ticks": 1000 * int(play["frames"]) / float(play["frame_ms"]),
+    }
+
+
+def main():
+    url, floor_url = sys.argv[1], sys.argv[2]
+    print("| WebGL in headless Chromium | first ready frame, cold | first ready frame, warm (median of 5) "
+          "| main thread, ready screen | main thread, play (difficulty 1) | main thread, floor page "
+          "| ticks a second over 10 s |")
+    print("|---|---|---|---|---|---|---|")
+    for webgl, name in (("software", "software compositing (`--disable-gpu`)"),
+                        ("swiftshader", "GPU process, SwiftShader (`--use-angle=swiftshader`)")):
+        f = measure(url, floor_url, webgl)
+        print(f"| {name} | {f['cold']:.0f} ms | {f['warm']:.0f} ms | {f['ready']:.2f} % | {f['play']:.1f} % "
+              f"| {f['floor']:.1f} % | {f['ticks']:.2f} |")
+    with open("/proc/loadavg") as loadavg:
+        print(f"\nLoad average while measuring: {loadavg.read().split()[0]} on {os.cpu_count()} cores.")
+
+
+if __name__ == "__main__":
+    main()

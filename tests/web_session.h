@@ -1,0 +1,40 @@
+#pragma once
+
+// The browser build in Debian's headless Chromium, for the browser tests:
+// tests/web/driver.mjs runs the browser, and this talks to it one line at a
+// time (the commands are listed at the top of driver.mjs).
+#include <sys/types.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "x_session.h"
+
+class Browser {
+public:
+    Browser();
+    ~Browser();
+    Browser(const Browser&) = delete;
+    Browser& operator=(const Browser&) = delete;
+
+    bool started() const { return from_driver != nullptr; }
+
+    // Sends one command; true when the driver answers "ok". The text after
+    // "ok" or "error" lands in `answer`.
+    bool send(const std::string& command, std::string& answer);
+    bool send(const std::string& command);
+
+    // The canvas as the player sees it; an empty Screenshot if it fails.
+    Screenshot screen();
+    // The answer of "page" or "sample", as names and values.
+    std::map<std::string, std::string> values(const std::string& command);
+    // The console lines the page shows under the canvas.
+    std::string console();
+
+private:
+    pid_t driver = -1;
+    std::FILE* to_driver = nullptr;
+    std::FILE* from_driver = nullptr;
+    std::string shot_path;
+};
