@@ -8,3 +8,6 @@ TEST_PACKAGES="$TEST_PACKAGES clang libclang-rt-14-dev"
 # needs file); the install test checks the package and its desktop entry.
 PACKAGE_PACKAGES="dpkg-dev file"
 TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian"
+# The Windows release: cross-built with mingw-w64, zipped, and played under
+# Wine (64-bit only: the game is one x86-64 program).
+WINDOWS_PACKAGES="cmake make pkg-config mingw-w64 zip unzip wine wine64"
