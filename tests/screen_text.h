@@ -79,12 +79,104 @@ inline ::testing::AssertionResult shows_text(const Screenshot& screen, const std
     return ::testing::AssertionSuccess();
 }
 
+// Every pixel of the text's letters is white on screen, whatever else around
+// them is white too (where the rocks are not known, a white one may cross the
+// text's rows); but not every pixel of those rows, as in a window that is not
+// painted yet.
+inline bool shows_letters(const Screenshot& screen, const Screenshot& reference, const std::vector<Text>& lines)
+{
+    std::size_t letters = 0;
+    std::size_t white = 0;
+    std::size_t all = 0;
+    for (const Text& t : lines) {
+        for (int y = t.y; y < t.y + 8; ++y) {
+            for (int x = 0; x < WIDTH; ++x) {
+                if (reference.at(x, y) == WHITE) {
+                    ++letters;
+                    if (screen.at(x, y) != WHITE) {
+                        return false;
+                    }
+                }
+                white += screen.at(x, y) == WHITE;
+                ++all;
+            }
+        }
+    }
+    return letters > 0 && white < all;
+}
+
+// The ship at the start of a level: drawn in its square at the centre, with
+// nothing else around it. Rocks start at least 80 pixels from the ship, and
+// the text starts at row 404, so this holds wherever the rocks are.
+inline ::testing::AssertionResult shows_ship_at_the_centre(const Screenshot& s)
+{
+    int inside = 0;
+    int beside = 0;
+    for (int y = 354; y < 404; ++y) {
+        for (int x = 482; x < 542; ++x) {
+            if (s.at(x, y) != BACKGROUND) {
+                (x >= 497 && x <= 526 && y >= 369 && y <= 398 ? inside : beside) += 1;
+            }
+        }
+    }
+    if (inside <= 60) {
+        return ::testing::AssertionFailure() << "only " << inside << " pixels of the ship in its square at the centre";
+    }
+    if (beside != 0) {
+        return ::testing::AssertionFailure() << beside << " pixels drawn outside the ship's square";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A shot: a 3 x 3 square of white with the background all round it, which
+// no rock has, not even a white one.
+inline bool shot_at(const Screenshot& s, int x, int y)
+{
+    for (int dy = -1; dy < 4; ++dy) {
+        for (int dx = -1; dx < 4; ++dx) {
+            const bool inside = dx >= 0 && dx < 3 && dy >= 0 && dy < 3;
+            const bool on_screen = x + dx >= 0 && x + dx < s.width && y + dy >= 0 && y + dy < s.height;
+            if (on_screen && s.at(x + dx, y + dy) != (inside ? WHITE : BACKGROUND)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A shot whose top-left corner lies in the given columns and rows.
+inline bool shot_in_column(const Screenshot& s, int left, int right, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            if (shot_at(s, x, y)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The three lines of the screen that waits for Space before each level.
 inline std::vector<Text> ready_lines(int difficulty)
 {
     return {{468, 404, "LEVEL READY"},
             {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
             {432, 444, "PRESS SPACE TO START"}};
+}
+
+inline bool shows_first_ready_screen(const Screenshot& screen)
+{
+    return shows_text(screen, ready_lines(1));
+}
+
+// What the game-over screen writes over the last frame of play.
+inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
+
+inline bool shows_game_over(const Screenshot& screen)
+{
+    static const Screenshot reference = text_reference(GAME_OVER_LINES);
+    return shows_letters(screen, reference, GAME_OVER_LINES);
 }
 
 // A seed (the second the game believes it started in) whose first level puts

@@ -23,7 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-
 // Two seconds of play at fifty ticks a second.
 constexpr int QUICK_LOSS_TICKS = 100;
 
@@ -36,26 +35,6 @@ unsigned quickly_lost_seed()
             return seed;
         }
     }
-}
-
-const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
-
-// The game-over text over the last frame: every pixel of its letters is white.
-bool shows_game_over(const Screenshot& screen)
-{
-    static const Screenshot reference = text_reference(GAME_OVER_LINES);
-    int letters = 0;
-    for (int y = 384; y < 412; ++y) {
-        for (int x = 0; x < WIDTH; ++x) {
-            if (reference.at(x, y) == WHITE) {
-                ++letters;
-                if (screen.at(x, y) != WHITE) {
-                    return false;
-                }
-            }
-        }
-    }
-    return letters > 0;
 }
 
 struct Stop {

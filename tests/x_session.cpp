@@ -151,6 +151,14 @@ Screenshot XClient::capture(Window w, int x, int y, int width, int height)
     return shot;
 }
 
+Window XClient::focused()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}
+
 void XClient::request_close(Window w)
 {
     XEvent ev{};

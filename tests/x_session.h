@@ -50,6 +50,8 @@ public:
     Screenshot capture(Window w);
     // Only the given rectangle of the window: quick enough to poll.
     Screenshot capture(Window w, int x, int y, int width, int height);
+    // The window that has the keyboard's input focus: where xdotool's keys go.
+    Window focused();
     // What the window manager sends when the player clicks the close button.
     void request_close(Window w);
 
