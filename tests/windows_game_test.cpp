@@ -79,6 +79,8 @@ protected:
             game.reset();
         }
         std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1");
+        std::error_code ignored;
+        fs::remove_all(elsewhere, ignored);
     }
 
     // From the folder it was unpacked into, as Explorer starts it.
@@ -127,7 +129,7 @@ protected:
         EXPECT_EQ(game->err(), "") << how;
     }
 
-    // An empty folder: the game finds no assets/ there.
+    // A folder without assets/, removed after each test.
     const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-no-assets-" + std::to_string(::getpid()));
 };
 
@@ -216,11 +218,38 @@ TEST_F(WindowsGame, WithoutItsImagesItSaysSoAndExitsWithOne)
     fs::create_directories(elsewhere);
     GameProcess g(WINE, elsewhere, {}, {EXE.string()});
     const std::optional<int> status = g.wait(PATIENCE);
-    fs::remove_all(elsewhere);
     ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
     EXPECT_EQ(*status, 1);
     EXPECT_EQ(without_cr(g.err()), "Texture loading failed\n");
     EXPECT_EQ(g.out(), "");
+}
+
+TEST_F(WindowsGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessageBox)
+{
+    // Wine's start runs a program as Explorer does: in the program's own
+    // folder, with no console. Here the folder holds the program alone.
+    fs::create_directories(elsewhere);
+    fs::copy_file(EXE, elsewhere / "rockdrift.exe");
+    GameProcess g(WINE, elsewhere, {}, {"start", "/wait", "/unix", (elsewhere / "rockdrift.exe").string()});
+
+    // The message box has the game's title too, but not the game's size.
+    Window box = 0;
+    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+    while (box == 0 && g.running() && std::chrono::steady_clock::now() < deadline) {
+        for (Window w : x.find_all("Rockdrift")) {
+            const Screenshot s = x.capture(w);
+            box = s.width > 0 && s.width < WIDTH && s.height < HEIGHT ? w : box;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_NE(box, 0u) << "no message box";
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(g.running()) << "the game did not wait for the player to read the message";
+
+    x.request_close(box);
+    const std::optional<int> status = g.wait(PATIENCE);
+    ASSERT_TRUE(status.has_value()) << "the game did not end once the message was closed";
+    EXPECT_EQ(*status, 1);
 }
 
 TEST_F(WindowsGame, WithoutADisplayItSaysSoAndExitsWithOne)
