@@ -40,7 +40,11 @@ fetch_sources >"$LOGS/sources.log" 2>&1 || {
 }
 echo "build-windows: $(tail -n 1 "$LOGS/sources.log")"
 
-recipe=$(cat packaging/windows/libraries.sh "$WINDOWS_TOOLCHAIN" | sha256sum | cut -c 1-12)
+# The recipe: how the libraries are built, and the exact compiler package.
+recipe=$({
+    cat packaging/windows/libraries.sh "$WINDOWS_TOOLCHAIN"
+    dpkg-query -W -f '${Version}' gcc-mingw-w64-x86-64-win32 2>/dev/null || true
+} | sha256sum | cut -c 1-12)
 PREFIX=$ROCKDRIFT_CACHE/windows/${SOURCES_KEY}_gcc-$(x86_64-w64-mingw32-gcc -dumpfullversion)_$recipe
 if [ -f "$PREFIX/complete" ]; then
     echo "build-windows: libraries already built in $PREFIX"
@@ -62,7 +66,8 @@ build_game()
     cmake -S . -B "$OUT/game" -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" -DROCKDRIFT_WINDOWS_PREFIX="$PREFIX" \
         -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_WERROR=ON -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF
     cmake --build "$OUT/game" -j 2 --target rockdrift
-    x86_64-w64-mingw32-strip -o "$OUT/game/rockdrift-stripped.exe" "$OUT/game/rockdrift.exe"
+    # strip writes the time into the header again, unless told a fixed one.
+    SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip -o "$OUT/game/rockdrift-stripped.exe" "$OUT/game/rockdrift.exe"
 }
 step "game" build_game
 

@@ -12,8 +12,8 @@ bool read_image_file(const char* filename, std::vector<unsigned char>& buffer, s
 {
     // Binary, as every Win32 handle is: a PNG's signature holds "\r\n" and
     // 0x1A, which a text-mode read would change or stop at.
-    const HANDLE file = CreateFileA(filename, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileA(filename, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # How SDL2, SDL2_image and SDL2_gfx are cross-built for Windows: static
 # libraries, with only what the game uses. Sourced by scripts/build-windows.sh,
 # which caches the result under a key that includes a hash of this file, so
@@ -63,7 +64,7 @@ build_sdl2_gfx()
     rm -rf "$2/sdl2_gfx"
     cp -Rp "$SDL2_GFX_SOURCE" "$2/sdl2_gfx"
     (
-        cd "$2/sdl2_gfx"
+        cd "$2/sdl2_gfx" || exit 1
         export PKG_CONFIG_LIBDIR="$1/lib/pkgconfig" PKG_CONFIG_PATH="" SDL2_CONFIG="$1/bin/sdl2-config"
         ./configure --host=x86_64-w64-mingw32 --prefix="$1" --disable-shared --enable-static --disable-mmx
         make -j 2

@@ -25,5 +25,6 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(PKG_CONFIG_ARGN --static CACHE STRING "Arguments to supply to pkg-config")
 
 # One program that needs no DLL of the compiler: the C and C++ runtimes are
-# linked in, and Windows' own DLLs are all it asks for.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# linked in, and Windows' own DLLs are all it asks for. No link time in its
+# header, so that the same sources make the same program.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
