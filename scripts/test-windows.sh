@@ -55,5 +55,5 @@ say "Wine prefix made in $(seconds_since "$began") s"
 # Wine draws SDL's default Direct3D renderer on software OpenGL, at the cost
 # of a whole core; SDL's software renderer shows the same frames for little.
 began=$(date +%s)
-ROCKDRIFT_EXE="$work/rockdrift/rockdrift.exe" SDL_RENDER_DRIVER=software build/windows_game_tests
+ROCKDRIFT_EXE="$work/rockdrift/rockdrift.exe" SDL_RENDER_DRIVER=software build/windows_game_tests --gtest_brief=1
 say "the game passed under Wine in $(seconds_since "$began") s"
