@@ -77,8 +77,8 @@ crlf()
     sed 's/\r$//; s/$/\r/' "$1" >"$2"
 }
 
-# The same bytes from the same sources: fixed times, a fixed order, no
-# owners or permissions from this machine.
+# The same bytes from the same sources: every file dated by the last commit,
+# in a fixed order, with fixed permissions and no owners.
 make_zip()
 {
     stage=$OUT/stage
@@ -104,8 +104,10 @@ make_zip()
     # Linked in by the compiler: its C runtime, and the C++ runtime of GCC.
     crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/rockdrift/licenses/mingw-w64-runtime.txt"
     crlf /usr/share/doc/gcc-mingw-w64-x86-64-win32-runtime/copyright "$stage/rockdrift/licenses/gcc-runtime.txt"
-    find "$stage" -exec touch -h -d 2026-01-01T00:00:00Z {} +
-    (cd "$stage" && find rockdrift | LC_ALL=C sort | zip -X -D -q -9 "../$(basename "$ZIP")" -@)
+    find "$stage/rockdrift" -type d -exec chmod 755 {} +
+    find "$stage/rockdrift" -type f -exec chmod 644 {} +
+    find "$stage" -exec touch -h -d "$(git log -1 --format=%cI 2>/dev/null || echo 2026-01-01T00:00:00Z)" {} +
+    (cd "$stage" && find rockdrift | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "../$(basename "$ZIP")" -@)
 }
 step "zip" make_zip
 echo "build-windows: $ZIP ($(stat -c %s "$ZIP") bytes)"
