@@ -78,7 +78,7 @@ TEST_F(Game, ReadyScreenShowsTheFieldTheThreeLinesAndTheShip)
     const Screenshot s = screen();
     EXPECT_TRUE(shows_text(s, ready_lines(1)));
     for (auto [px, py] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) {
-        EXPECT_TRUE(is_background(s.at(px, py))) << px << ", " << py;
+        EXPECT_EQ(s.at(px, py), BACKGROUND) << px << ", " << py;
     }
     EXPECT_TRUE(ship_alone_at_the_centre(s));
     game->signal(SIGTERM);

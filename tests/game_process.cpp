@@ -33,11 +33,18 @@ fs::path fresh_directory()
 
 } // namespace
 
-GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env)
+GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env,
+                         const std::vector<std::string>& arguments)
     : console(fresh_directory())
 {
     const std::string out_file = console / "stdout";
     const std::string err_file = console / "stderr";
+    // Made before the fork: the child only calls what is safe there.
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     child = fork();
     if (child < 0) {
         throw std::runtime_error("fork failed");
@@ -59,7 +66,7 @@ GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Envi
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
 }

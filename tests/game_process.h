@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 // How long a test waits for what the game should do in a moment. Deadlines
 // only end a failing test, so they are set for the sanitizer build on a busy
@@ -20,7 +21,10 @@ public:
     // Extra environment: a value replaces the variable, nullopt removes it.
     using Environment = std::map<std::string, std::optional<std::string>>;
 
-    GameProcess(const std::filesystem::path& binary, const std::filesystem::path& cwd, const Environment& env = {});
+    // The arguments follow the binary's own name (the game takes none, but a
+    // launcher such as wine does).
+    GameProcess(const std::filesystem::path& binary, const std::filesystem::path& cwd, const Environment& env = {},
+                const std::vector<std::string>& arguments = {});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "game/field.h"
 #include "game_process.h"
@@ -21,7 +22,8 @@
 // or 0 when the game ends or the time runs out first. SDL replaces its first
 // window when it brings up an OpenGL renderer, so the window is looked for
 // afresh on every poll.
-inline Window await_ready_screen(XClient& x, GameProcess& game, std::chrono::milliseconds timeout)
+inline Window await_ready_screen(XClient& x, GameProcess& game, std::chrono::milliseconds timeout,
+                                 bool (*ready)(const Screenshot&) = shows_first_ready_screen)
 {
     using namespace std::chrono_literals;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -29,7 +31,7 @@ inline Window await_ready_screen(XClient& x, GameProcess& game, std::chrono::mil
         const Window window = x.find("Rockdrift", 1s);
         if (window != 0) {
             const Screenshot s = x.capture(window);
-            if (s.width == WIDTH && s.height == HEIGHT && shows_text(s, ready_lines(1))) {
+            if (s.width == WIDTH && s.height == HEIGHT && ready(s)) {
                 return window;
             }
         }
@@ -50,6 +52,16 @@ protected:
     // source of randomness), waits for its ready screen and focuses it.
     void start(unsigned seed)
     {
+        start(ROCKDRIFT_PATH, SOURCE_DIR,
+              {{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
+    }
+
+    // Starts `binary` (the game, or a launcher handed the game among the
+    // arguments) in `cwd`, waits for a screen that passes `ready` and focuses it.
+    void start(const std::filesystem::path& binary, const std::filesystem::path& cwd,
+               const GameProcess::Environment& env, const std::vector<std::string>& arguments = {},
+               bool (*ready)(const Screenshot&) = shows_first_ready_screen)
+    {
         using namespace std::chrono_literals;
         // The window of the game before can outlive its process for a moment;
         // taking it for the new one would lose every screenshot.
@@ -58,10 +70,8 @@ protected:
             std::this_thread::sleep_for(10ms);
         }
         const auto started = std::chrono::steady_clock::now();
-        game = std::make_unique<GameProcess>(
-            std::filesystem::path(ROCKDRIFT_PATH), std::filesystem::path(SOURCE_DIR),
-            GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
-        window = await_ready_screen(x, *game, PATIENCE);
+        game = std::make_unique<GameProcess>(binary, cwd, env, arguments);
+        window = await_ready_screen(x, *game, PATIENCE, ready);
         ASSERT_NE(window, 0u) << "no ready screen";
         startup = std::chrono::steady_clock::now() - started;
         ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));

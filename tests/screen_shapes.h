@@ -15,12 +15,15 @@ inline bool is_background(std::uint32_t p)
     return p == BACKGROUND;
 }
 
-// A shot: a 3 x 3 square of white.
+// A shot: a 3 x 3 square of white with the background all round it, which
+// no rock has, not even a white one.
 inline bool shot_at(const Screenshot& s, int x, int y)
 {
-    for (int dy = 0; dy < 3; ++dy) {
-        for (int dx = 0; dx < 3; ++dx) {
-            if (s.at(x + dx, y + dy) != WHITE) {
+    for (int dy = -1; dy < 4; ++dy) {
+        for (int dx = -1; dx < 4; ++dx) {
+            const bool inside = dx >= 0 && dx < 3 && dy >= 0 && dy < 3;
+            const bool on_screen = x + dx >= 0 && x + dx < s.width && y + dy >= 0 && y + dy < s.height;
+            if (on_screen && s.at(x + dx, y + dy) != (inside ? WHITE : BACKGROUND)) {
                 return false;
             }
         }
@@ -28,6 +31,7 @@ inline bool shot_at(const Screenshot& s, int x, int y)
     return true;
 }
 
+// A shot whose top-left corner lies in the given columns and rows.
 inline bool shot_in_column(const Screenshot& s, int left, int right, int top, int bottom)
 {
     for (int y = top; y < bottom; ++y) {

@@ -79,6 +79,32 @@ inline ::testing::AssertionResult shows_text(const Screenshot& screen, const std
     return ::testing::AssertionSuccess();
 }
 
+// Every pixel of the text's letters is white on screen, whatever else around
+// them is white too (where the rocks are not known, a white one may cross the
+// text's rows); but not every pixel of those rows, as in a window that is not
+// painted yet.
+inline bool shows_letters(const Screenshot& screen, const Screenshot& reference, const std::vector<Text>& lines)
+{
+    std::size_t letters = 0;
+    std::size_t white = 0;
+    std::size_t all = 0;
+    for (const Text& t : lines) {
+        for (int y = t.y; y < t.y + 8; ++y) {
+            for (int x = 0; x < WIDTH; ++x) {
+                if (reference.at(x, y) == WHITE) {
+                    ++letters;
+                    if (screen.at(x, y) != WHITE) {
+                        return false;
+                    }
+                }
+                white += screen.at(x, y) == WHITE;
+                ++all;
+            }
+        }
+    }
+    return letters > 0 && white < all;
+}
+
 // The three lines of the screen that waits for Space before each level.
 inline std::vector<Text> ready_lines(int difficulty)
 {
@@ -87,26 +113,18 @@ inline std::vector<Text> ready_lines(int difficulty)
             {432, 444, "PRESS SPACE TO START"}};
 }
 
-// The two lines drawn over the last frame when a rock reaches the ship.
+inline bool shows_first_ready_screen(const Screenshot& screen)
+{
+    return shows_text(screen, ready_lines(1));
+}
+
+// What the game-over screen writes over the last frame of play.
 inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
 
-// The game-over text over the last frame: every pixel of its letters is
-// white (the frame beneath may have white rocks in those rows too).
 inline bool shows_game_over(const Screenshot& screen)
 {
     static const Screenshot reference = text_reference(GAME_OVER_LINES);
-    int letters = 0;
-    for (int y = 384; y < 412; ++y) {
-        for (int x = 0; x < WIDTH; ++x) {
-            if (reference.at(x, y) == WHITE) {
-                ++letters;
-                if (screen.at(x, y) != WHITE) {
-                    return false;
-                }
-            }
-        }
-    }
-    return letters > 0;
+    return shows_letters(screen, reference, GAME_OVER_LINES);
 }
 
 // A seed (the second the game believes it started in) whose first level puts

@@ -92,31 +92,37 @@ Window XClient::find(const std::string& title, std::chrono::milliseconds timeout
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     do {
-        Window root = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        Window found = 0;
-        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
-            for (unsigned i = 0; i < count && found == 0; ++i) {
-                char* name = nullptr;
-                XWindowAttributes attributes{};
-                if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-                    if (title == name && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-                        attributes.map_state == IsViewable) {
-                        found = children[i];
-                    }
-                    XFree(name);
-                }
-            }
-            XFree(children);
-        }
-        if (found != 0) {
-            return found;
+        const std::vector<Window> found = find_all(title);
+        if (!found.empty()) {
+            return found.front();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (std::chrono::steady_clock::now() < deadline);
     return 0;
+}
+
+std::vector<Window> XClient::find_all(const std::string& title)
+{
+    std::vector<Window> found;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+        for (unsigned i = 0; i < count; ++i) {
+            char* name = nullptr;
+            XWindowAttributes attributes{};
+            if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+                if (title == name && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                    attributes.map_state == IsViewable) {
+                    found.push_back(children[i]);
+                }
+                XFree(name);
+            }
+        }
+        XFree(children);
+    }
+    return found;
 }
 
 Screenshot XClient::capture(Window w)
@@ -149,6 +155,14 @@ Screenshot XClient::capture(Window w, int x, int y, int width, int height)
     }
     XDestroyImage(image);
     return shot;
+}
+
+Window XClient::focused()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
 }
 
 void XClient::request_close(Window w)

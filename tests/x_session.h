@@ -47,9 +47,13 @@ public:
     bool connected() const { return display != nullptr; }
     // The top-level window with exactly this title, or 0 when none appears.
     Window find(const std::string& title, std::chrono::milliseconds timeout);
+    // Every top-level window shown now with exactly this title, bottom first.
+    std::vector<Window> find_all(const std::string& title);
     Screenshot capture(Window w);
     // Only the given rectangle of the window: quick enough to poll.
     Screenshot capture(Window w, int x, int y, int width, int height);
+    // The window that has the keyboard's input focus: where xdotool's keys go.
+    Window focused();
     // What the window manager sends when the player clicks the close button.
     void request_close(Window w);
 

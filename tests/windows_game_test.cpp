@@ -1,0 +1,253 @@
+// The Windows release's rockdrift.exe, played under Wine on a private X
+// server with real X input. scripts/test-windows.sh unpacks the zip, prepares
+// a fresh Wine prefix and names the unpacked program in ROCKDRIFT_EXE.
+//
+// Wine gives the game the real clock, so its rocks are not known in advance:
+// every check here holds wherever the rocks are. Wine ends console lines with
+// CR LF, as Windows does.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "game/field.h"
+#include "game_process.h"
+#include "game_session.h"
+#include "screen_shapes.h"
+#include "screen_text.h"
+#include "x_session.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+fs::path from_environment(const char* name, const char* otherwise)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : otherwise;
+}
+
+const fs::path EXE = from_environment("ROCKDRIFT_EXE", "");
+const fs::path WINE = from_environment("WINE", "/usr/bin/wine");
+
+// The console as a Linux program would have written it.
+std::string without_cr(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
+// A ready screen: every letter of its lines, and the ship alone at the
+// centre. A white rock may cross the text's rows.
+bool shows_ready_screen(const Screenshot& s, int difficulty)
+{
+    static std::map<int, Screenshot> references;
+    const std::vector<Text> lines = ready_lines(difficulty);
+    if (!references.contains(difficulty)) {
+        references[difficulty] = text_reference(lines);
+    }
+    return shows_letters(s, references[difficulty], lines) && ship_alone_at_the_centre(s);
+}
+
+bool shows_first_ready_screen_among_any_rocks(const Screenshot& s)
+{
+    return shows_ready_screen(s, 1);
+}
+
+class WindowsGame : public GameSession {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(EXE.empty()) << "ROCKDRIFT_EXE names no rockdrift.exe";
+        ASSERT_TRUE(fs::is_regular_file(EXE)) << EXE << " is not there";
+        GameSession::SetUp();
+    }
+
+    // Wine's own processes of this prefix (its server, its desktop) outlive
+    // the game for a while and are tied to this test's X server: they go with
+    // it, so the next test starts Wine afresh on its own X server.
+    void TearDown() override
+    {
+        if (game) {
+            game.reset();
+        }
+        std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1");
+        std::error_code ignored;
+        fs::remove_all(elsewhere, ignored);
+    }
+
+    // From the folder it was unpacked into, as Explorer starts it.
+    void start()
+    {
+        GameSession::start(WINE, EXE.parent_path(), {}, {EXE.string()}, shows_first_ready_screen_among_any_rocks);
+    }
+
+    bool key(const std::string& name) { return xdotool("key " + name); }
+    bool click(int x_, int y_)
+    {
+        return xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x_) + " " +
+                       std::to_string(y_) + " click 1");
+    }
+
+    void start_play(int difficulty)
+    {
+        ASSERT_TRUE(key("space"));
+        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !shows_ready_screen(s, difficulty); }, PATIENCE))
+            << "play did not start";
+    }
+
+    // True on the ready screen of this difficulty, false if the game ends first.
+    bool reaches_ready_screen(int difficulty)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+        while (game->running() && std::chrono::steady_clock::now() < deadline) {
+            const Screenshot s = x.capture(window);
+            if (s.width == WIDTH && s.height == HEIGHT && shows_ready_screen(s, difficulty)) {
+                return true;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    // A folder without assets/, removed after each test.
+    const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-no-assets-" + std::to_string(::getpid()));
+};
+
+} // namespace
+
+TEST_F(WindowsGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsIt)
+{
+    start();
+    std::cout << "start-up under Wine to the first ready frame: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
+    const Screenshot s = screen();
+    EXPECT_TRUE(shows_ready_screen(s, 1));
+    EXPECT_TRUE(ship_alone_at_the_centre(s));
+    x.request_close(window);
+    expect_quiet_end("window closed on the ready screen");
+}
+
+TEST_F(WindowsGame, SpaceStartsPlayAndAClickFires)
+{
+    start();
+    start_play(1);
+    const Screenshot first = screen();
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, PATIENCE)) << "frames do not change";
+
+    ASSERT_TRUE(click(512, 100));
+    EXPECT_TRUE(wait_for(shot_above_the_ship, PATIENCE))
+        << "no shot flies up from the ship";
+    x.request_close(window);
+    expect_quiet_end("window closed during play");
+}
+
+TEST_F(WindowsGame, EscapeDuringPlayGoesOnToDifficultyTwo)
+{
+    start();
+    start_play(1);
+    ASSERT_TRUE(key("Escape"));
+    EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_screen(s, 2); }, PATIENCE))
+        << "no ready screen for difficulty 2";
+    x.request_close(window);
+    expect_quiet_end("window closed on the second ready screen");
+}
+
+TEST_F(WindowsGame, EscapeOnTheGameOverScreenEndsTheGame)
+{
+    // A ship left alone is hit sooner or later, and the more rocks the
+    // sooner: each level that has not hit it in a few seconds is skipped.
+    constexpr auto LEFT_ALONE = 5s;
+    constexpr int MOST_LEVELS = 20;
+    start();
+    int difficulty = 1;
+    int played = 0;
+    for (;;) {
+        start_play(difficulty);
+        ++played;
+        // Fire and steer a little, as a player would.
+        for (const auto& [aim_x, aim_y] : {std::pair{300, 150}, {800, 200}, {700, 650}, {150, 500}}) {
+            ASSERT_TRUE(click(aim_x, aim_y));
+        }
+        ASSERT_TRUE(key("a w"));
+        if (wait_for(shows_game_over, LEFT_ALONE)) {
+            break;
+        }
+        ASSERT_LT(played, MOST_LEVELS) << "the ship was never hit";
+        ASSERT_TRUE(key("Escape"));
+        ++difficulty;
+        if (!reaches_ready_screen(difficulty)) {
+            // The ship was hit just before the key, which then ended the
+            // game from its game-over screen: play again.
+            expect_quiet_end("Escape just after the ship was hit");
+            start();
+            difficulty = 1;
+        }
+    }
+    std::cout << "game over after " << played << " level(s)\n";
+
+    // The screen waits: only Escape or a way of stopping the game ends it.
+    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(game->running()) << "the game ended by itself";
+    // Escape goes where the keyboard's focus is: still on the game.
+    EXPECT_EQ(x.focused(), window) << "the game's window lost the focus";
+    ASSERT_TRUE(key("Escape"));
+    expect_quiet_end("Escape on the game-over screen");
+}
+
+TEST_F(WindowsGame, WithoutItsImagesItSaysSoAndExitsWithOne)
+{
+    fs::create_directories(elsewhere);
+    GameProcess g(WINE, elsewhere, {}, {EXE.string()});
+    const std::optional<int> status = g.wait(PATIENCE);
+    ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(without_cr(g.err()), "Texture loading failed\n");
+    EXPECT_EQ(g.out(), "");
+}
+
+TEST_F(WindowsGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessageBox)
+{
+    // Wine's start runs a program as Explorer does: in the program's own
+    // folder, with no console. Here the folder holds the program alone.
+    fs::create_directories(elsewhere);
+    fs::copy_file(EXE, elsewhere / "rockdrift.exe");
+    GameProcess g(WINE, elsewhere, {}, {"start", "/wait", "/unix", (elsewhere / "rockdrift.exe").string()});
+
+    // The message box has the game's title too, but not the game's size.
+    Window box = 0;
+    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+    while (box == 0 && g.running() && std::chrono::steady_clock::now() < deadline) {
+        for (Window w : x.find_all("Rockdrift")) {
+            const Screenshot s = x.capture(w);
+            box = s.width > 0 && s.width < WIDTH && s.height < HEIGHT ? w : box;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_NE(box, 0u) << "no message box";
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(g.running()) << "the game did not wait for the player to read the message";
+
+    x.request_close(box);
+    const std::optional<int> status = g.wait(PATIENCE);
+    ASSERT_TRUE(status.has_value()) << "the game did not end once the message was closed";
+    EXPECT_EQ(*status, 1);
+}
+
+TEST_F(WindowsGame, WithoutADisplayItSaysSoAndExitsWithOne)
+{
+    GameProcess g(WINE, EXE.parent_path(), {{"DISPLAY", std::nullopt}}, {EXE.string()});
+    const std::optional<int> status = g.wait(PATIENCE);
+    ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(without_cr(g.out()), "ERROR IN MAIN(): 1\n\n");
+    EXPECT_EQ(g.err(), "");
+}
