@@ -8,37 +8,16 @@ set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 . scripts/sources.sh
+. scripts/step.sh
 . packaging/windows/libraries.sh
 
 OUT=build-windows
-LOGS=$OUT/logs
+STEP_LOGS=$OUT/logs
 ZIP=$OUT/rockdrift-windows-x64.zip
-mkdir -p "$LOGS"
-
-# Runs one step with its output in a log, which is shown only if it fails.
-# (In the background, so that set -e still stops the step at its first error.)
-step()
-{
-    name=$1
-    shift
-    echo "build-windows: $name"
-    log=$LOGS/$(echo "$name" | tr -c 'a-zA-Z0-9\n' '-').log
-    ("$@") >"$log" 2>&1 &
-    if ! wait $!; then
-        cat "$log" >&2
-        echo "build-windows: failed: $name (log: $log)" >&2
-        exit 1
-    fi
-}
 
 # shellcheck disable=SC2086
-step "packages" scripts/deps.sh $WINDOWS_PACKAGES
-fetch_sources >"$LOGS/sources.log" 2>&1 || {
-    cat "$LOGS/sources.log" >&2
-    echo "build-windows: failed: library sources" >&2
-    exit 1
-}
-echo "build-windows: $(tail -n 1 "$LOGS/sources.log")"
+step "Installing missing packages" scripts/deps.sh $WINDOWS_PACKAGES
+fetch_sources
 
 # The recipe: how the libraries are built, and the exact compiler package.
 recipe=$({
@@ -47,16 +26,15 @@ recipe=$({
 } | sha256sum | cut -c 1-12)
 PREFIX=$ROCKDRIFT_CACHE/windows/${SOURCES_KEY}_gcc-$(x86_64-w64-mingw32-gcc -dumpfullversion)_$recipe
 if [ -f "$PREFIX/complete" ]; then
-    echo "build-windows: libraries already built in $PREFIX"
+    echo "Libraries for Windows: cached in $PREFIX"
 else
     # The prefix is written into the libraries' pkg-config and CMake files, so
     # they are built where they stay, and only marked complete at the end.
     rm -rf "$PREFIX" "$PREFIX.work"
     mkdir -p "$PREFIX.work"
-    echo "build-windows: the libraries are built once; SDL2 takes a few minutes"
-    step "SDL2" build_sdl2 "$PREFIX" "$PREFIX.work"
-    step "SDL2_image" build_sdl2_image "$PREFIX" "$PREFIX.work"
-    step "SDL2_gfx" build_sdl2_gfx "$PREFIX" "$PREFIX.work"
+    step "Cross-building SDL2 with mingw-w64 (once; a few minutes)" build_sdl2 "$PREFIX" "$PREFIX.work"
+    step "Cross-building SDL2_image (once)" build_sdl2_image "$PREFIX" "$PREFIX.work"
+    step "Cross-building SDL2_gfx (once)" build_sdl2_gfx "$PREFIX" "$PREFIX.work"
     rm -rf "$PREFIX.work"
     touch "$PREFIX/complete"
 fi
@@ -69,7 +47,7 @@ build_game()
     # strip writes the time into the header again, unless told a fixed one.
     SOURCE_DATE_EPOCH=0 x86_64-w64-mingw32-strip -o "$OUT/game/rockdrift-stripped.exe" "$OUT/game/rockdrift.exe"
 }
-step "game" build_game
+step "Building the game for Windows" build_game
 
 # Text for Windows' own editors: CR LF line ends.
 crlf()
@@ -109,5 +87,5 @@ make_zip()
     find "$stage" -exec touch -h -d "$(git log -1 --format=%cI 2>/dev/null || echo 2026-01-01T00:00:00Z)" {} +
     (cd "$stage" && find rockdrift | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "../$(basename "$ZIP")" -@)
 }
-step "zip" make_zip
-echo "build-windows: $ZIP ($(stat -c %s "$ZIP") bytes)"
+step "Writing $ZIP" make_zip
+echo "  $ZIP: $(stat -c %s "$ZIP") bytes"

@@ -10,7 +10,6 @@ ROOT=$(pwd)
 . scripts/packages.sh
 . scripts/step.sh
 
-JOBS=${JOBS:-2}
 STEP_LOGS=$ROOT/build-web/logs
 
 # shellcheck disable=SC2086
@@ -29,8 +28,8 @@ make_bare_site()
 }
 step "Copying the site without its images to build-web/site-bare" make_bare_site
 
-step "Building the browser tests" sh -c "cmake -S . -B build-web/tests -DROCKDRIFT_BENCHMARKS=OFF &&
-    cmake --build build-web/tests -j $JOBS --target web_game_tests"
+# The tests are a Linux program, built with the other tests.
+step "Building the browser tests" scripts/build-tests.sh web_game_tests
 
 # From the lock file, through npm's own registry configuration; the browser
 # is Debian's, so none is downloaded.
@@ -49,4 +48,4 @@ echo "Serving build-web on 127.0.0.1:$port"
 
 echo "Playing the site in headless Chromium"
 ROCKDRIFT_WEB_URL=http://127.0.0.1:$port/site/ ROCKDRIFT_WEB_BARE_URL=http://127.0.0.1:$port/site-bare/ \
-    build-web/tests/web_game_tests
+    build/web_game_tests

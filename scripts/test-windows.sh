@@ -5,33 +5,14 @@
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
+. scripts/step.sh
+STEP_LOGS=build-windows/logs
+
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
-
-say()
-{
-    echo "test-windows: $*"
-}
-
-seconds_since()
-{
-    echo $(($(date +%s) - $1))
-}
-
-began=$(date +%s)
+step "Installing missing packages" scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
 scripts/build-windows.sh
-say "release built in $(seconds_since "$began") s"
-
-# The tests are a Linux program, built like the other tests.
-log=build-windows/logs/windows-game-tests.log
-mkdir -p build-windows/logs
-say "building the Wine tests"
-if ! { cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON &&
-    cmake --build build -j "$(nproc)" --target windows_game_tests; } >"$log" 2>&1; then
-    cat "$log" >&2
-    say "failed: building the Wine tests" >&2
-    exit 1
-fi
+# The tests are a Linux program, built with the other tests.
+step "Building the Wine tests" scripts/build-tests.sh windows_game_tests
 
 work=$(mktemp -d /tmp/rockdrift-windows.XXXXXX)
 # Wine without its debug channels, without asking to install Mono or Gecko,
@@ -39,21 +20,17 @@ work=$(mktemp -d /tmp/rockdrift-windows.XXXXXX)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
-unzip -q build-windows/rockdrift-windows-x64.zip -d "$work"
-say "unpacked: $(find "$work/rockdrift" -type f | wc -l) files"
+step "Unpacking the zip into a fresh folder" unzip -q build-windows/rockdrift-windows-x64.zip -d "$work"
 
-began=$(date +%s)
 # The prefix is made without a display: nothing of it is shown.
-env -u DISPLAY wineboot --init >"$work/wineboot.log" 2>&1 || {
-    cat "$work/wineboot.log" >&2
-    say "failed: wineboot" >&2
-    exit 1
+make_prefix()
+{
+    env -u DISPLAY wineboot --init
+    wineserver -w
 }
-wineserver -w
-say "Wine prefix made in $(seconds_since "$began") s"
+step "Making a fresh Wine prefix" make_prefix
 
 # Wine draws SDL's default Direct3D renderer on software OpenGL, at the cost
 # of a whole core; SDL's software renderer shows the same frames for little.
-began=$(date +%s)
+echo "Playing rockdrift.exe under Wine"
 ROCKDRIFT_EXE="$work/rockdrift/rockdrift.exe" SDL_RENDER_DRIVER=software build/windows_game_tests --gtest_brief=1
-say "the game passed under Wine in $(seconds_since "$began") s"

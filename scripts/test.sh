@@ -34,17 +34,11 @@ stage()
     fi
 }
 
-build()
-{
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
-    cmake --build build -j "$(nproc)"
-}
-
 # shellcheck disable=SC2086
 stage packages scripts/deps.sh $TEST_PACKAGES
 # The game, its tools, tests and benchmarks; then the world's rules, the play
 # loop on SDL's dummy driver, the artwork and the real game under Xvfb.
-stage build build
+stage build scripts/build-tests.sh
 stage tests ctest --test-dir build --output-on-failure --no-tests=error -j "$(nproc)"
 # The game as scripts/run.sh builds it with the play packages only, and what
 # a user who may not install packages is told.
@@ -55,6 +49,9 @@ stage install scripts/test-install.sh
 # a minute of fuzzing the game world.
 stage sanitizers scripts/test-sanitizers.sh
 stage fuzz scripts/fuzz.sh 60
+# The Windows release played under Wine, and the browser build in Chromium.
+stage windows scripts/test-windows.sh
+stage web scripts/test-web.sh
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
