@@ -107,10 +107,10 @@ TEST_F(Game, SpaceStartsPlayAndAClickFires)
     ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == ready); }, PATIENCE)) << "play did not start";
     const Screenshot first = screen();
     ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, PATIENCE)) << "frames do not change";
-    EXPECT_FALSE(shot_above_the_ship(screen()));
+    EXPECT_FALSE(shot_in_the_ships_column(screen()));
 
     ASSERT_TRUE(click(512, 100));
-    ASSERT_TRUE(wait_for(shot_above_the_ship, PATIENCE)) << "no shot flies up from the ship";
+    ASSERT_TRUE(wait_for(shot_in_the_ships_column, PATIENCE)) << "no shot flies up from the ship";
     x.request_close(window);
     expect_quiet_end("window closed during play");
 }

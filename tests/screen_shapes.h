@@ -44,10 +44,13 @@ inline bool shot_in_column(const Screenshot& s, int left, int right, int top, in
     return false;
 }
 
-// The column straight above the ship, where a shot fired at (512, 100) flies.
-inline bool shot_above_the_ship(const Screenshot& s)
+// The ship's column, where a shot fired from the centre at (512, 100) flies
+// for all of its four seconds: up to the top edge, then on from the bottom
+// one. (Only the ship's own square and the rows of the ready screen's text,
+// gone during play, are left out.)
+inline bool shot_in_the_ships_column(const Screenshot& s)
 {
-    return shot_in_column(s, 508, 514, 0, 365);
+    return shot_in_column(s, 508, 514, 0, 365) || shot_in_column(s, 508, 514, 400, HEIGHT - 3);
 }
 
 // The ready screen's ship: drawn in its 30 x 30 square at the centre, and

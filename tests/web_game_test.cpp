@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "game/field.h"
+#include "game_process.h"
 #include "screen_shapes.h"
 #include "screen_text.h"
 #include "web_session.h"
@@ -91,7 +92,7 @@ protected:
     bool start_play()
     {
         const Screenshot ready = browser.screen();
-        return browser.send("key Space press") && wait_for([&](const Screenshot& s) { return !(s == ready); }, 5s);
+        return browser.send("key Space press") && wait_for([&](const Screenshot& s) { return !(s == ready); }, PATIENCE);
     }
 
     Browser browser;
@@ -128,13 +129,13 @@ TEST_F(WebGame, SpaceStartsPlayAndAClickFiresAShotSeenInFlight)
         ASSERT_TRUE(open_ready_screen()) << "no ready screen";
         ASSERT_TRUE(start_play()) << "Space did not start play";
         const Screenshot before = browser.screen();
-        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == before); }, 5s)) << "frames do not change";
-        if (shot_above_the_ship(browser.screen())) {
+        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == before); }, PATIENCE)) << "frames do not change";
+        if (shot_in_the_ships_column(browser.screen())) {
             continue; // a white rock in the shot's way
         }
         ASSERT_TRUE(browser.send("move 512 100"));
         ASSERT_TRUE(browser.send("click 512 100"));
-        EXPECT_TRUE(wait_for(shot_above_the_ship, 5s)) << "no shot flies up from the ship";
+        EXPECT_TRUE(wait_for(shot_in_the_ships_column, 5s)) << "no shot flies up from the ship";
         return;
     }
     FAIL() << "white rocks in the shot's way in every deal";
@@ -146,7 +147,7 @@ TEST_F(WebGame, EscapeDuringPlayLeadsToTheReadyScreenOfDifficultyTwo)
         ASSERT_TRUE(open_ready_screen()) << "no ready screen";
         ASSERT_TRUE(start_play()) << "Space did not start play";
         ASSERT_TRUE(browser.send("key Escape press"));
-        if (wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 5s)) {
+        if (wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 15s)) {
             return;
         }
     }

@@ -144,7 +144,7 @@ TEST_F(WindowsGame, SpaceStartsPlayAndAClickFires)
     ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == first); }, PATIENCE)) << "frames do not change";
 
     ASSERT_TRUE(click(512, 100));
-    EXPECT_TRUE(wait_for(shot_above_the_ship, PATIENCE))
+    EXPECT_TRUE(wait_for(shot_in_the_ships_column, PATIENCE))
         << "no shot flies up from the ship";
     x.request_close(window);
     expect_quiet_end("window closed during play");
