@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 STEP_LOGS=build-windows/logs
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
+step "Installing the packages of the tests" scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
 scripts/build-windows.sh
 # The tests are a Linux program, built with the other tests.
 step "Building the Wine tests" scripts/build-tests.sh windows_game_tests
