@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <fcntl.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -119,6 +120,12 @@ std::string GameProcess::out() const
 std::string GameProcess::err() const
 {
     return slurp(console / "stderr");
+}
+
+std::string environment_value(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
 Finished run_game(const fs::path& binary, const fs::path& cwd, const GameProcess::Environment& env,

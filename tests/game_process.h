@@ -45,6 +45,11 @@ private:
     std::optional<int> status;
 };
 
+// The value of an environment variable, or "" when it is not set: how a test
+// is told where the game it plays lives (an installed command, an unpacked
+// rockdrift.exe, a served site).
+std::string environment_value(const char* name);
+
 // Runs the game to its end and returns status, standard output and error.
 struct Finished {
     std::optional<int> status;

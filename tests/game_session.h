@@ -93,15 +93,7 @@ protected:
     template <typename Check>
     bool wait_for(Check check, std::chrono::milliseconds timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        do {
-            const Screenshot s = screen();
-            if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
+        return poll_screens([this] { return screen(); }, check, timeout, std::chrono::milliseconds(5));
     }
 
     // Status 0 and nothing on the console.

@@ -22,12 +22,6 @@ namespace {
 
 const fs::path FIXED_TIME = FIXED_TIME_PATH;
 
-fs::path installed_command()
-{
-    const char* command = std::getenv("ROCKDRIFT_COMMAND");
-    return command != nullptr ? command : "";
-}
-
 class InstalledGame : public ::testing::Test {
 protected:
     void SetUp() override
@@ -41,7 +35,7 @@ protected:
 
     void TearDown() override { fs::remove_all(elsewhere); }
 
-    const fs::path command = installed_command();
+    const fs::path command = environment_value("ROCKDRIFT_COMMAND");
     // Empty, so nothing the game needs can be found in it.
     const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-elsewhere-" + std::to_string(::getpid()));
     VirtualDisplay display;

@@ -35,12 +35,6 @@ constexpr auto LONG_ENOUGH_TO_LOSE = 40s;
 // Ticks a second the browser must hold over ten seconds of play.
 constexpr double LEAST_TICK_RATE = 49.8;
 
-std::string address(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    return value != nullptr ? value : "";
-}
-
 class WebGame : public ::testing::Test {
 protected:
     void SetUp() override
@@ -51,15 +45,7 @@ protected:
 
     template <typename Check> bool wait_for(Check check, std::chrono::milliseconds timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        do {
-            const Screenshot s = browser.screen();
-            if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
-                return true;
-            }
-            std::this_thread::sleep_for(20ms);
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
+        return poll_screens([this] { return browser.screen(); }, check, timeout, 20ms);
     }
 
     bool wait_for_page(const std::string& name, const std::string& value, std::chrono::milliseconds timeout)
@@ -96,7 +82,7 @@ protected:
     }
 
     Browser browser;
-    const std::string site = address("ROCKDRIFT_WEB_URL");
+    const std::string site = environment_value("ROCKDRIFT_WEB_URL");
 };
 
 } // namespace
@@ -208,7 +194,7 @@ TEST_F(WebGame, PlayHoldsFiftyTicksASecond)
 
 TEST(WebGameWithoutAssets, ThePageSaysTextureLoadingFailed)
 {
-    const std::string bare = address("ROCKDRIFT_WEB_BARE_URL");
+    const std::string bare = environment_value("ROCKDRIFT_WEB_BARE_URL");
     ASSERT_FALSE(bare.empty()) << "ROCKDRIFT_WEB_BARE_URL is not set; run scripts/test-web.sh";
     Browser browser;
     ASSERT_TRUE(browser.send("open " + bare));

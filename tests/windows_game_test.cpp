@@ -29,14 +29,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-fs::path from_environment(const char* name, const char* otherwise)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : otherwise;
-}
-
-const fs::path EXE = from_environment("ROCKDRIFT_EXE", "");
-const fs::path WINE = from_environment("WINE", "/usr/bin/wine");
+const fs::path EXE = environment_value("ROCKDRIFT_EXE");
+const fs::path WINE = environment_value("WINE").empty() ? "/usr/bin/wine" : environment_value("WINE");
 
 // The console as a Linux program would have written it.
 std::string without_cr(std::string text)

@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "game/field.h"
 
 // A private X server (Xvfb) for the lifetime of the object; DISPLAY names it.
 class VirtualDisplay {
@@ -34,6 +37,23 @@ struct Screenshot {
     bool operator==(const Screenshot&) const = default;
     bool save_png(const std::string& path) const;
 };
+
+// Takes screenshots with `take` (of a window, or of the browser's canvas)
+// until one of the whole game passes `check`; false when the time runs out
+// first.
+template <typename Take, typename Check>
+bool poll_screens(Take take, Check check, std::chrono::milliseconds timeout, std::chrono::milliseconds pause)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        const Screenshot s = take();
+        if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
+            return true;
+        }
+        std::this_thread::sleep_for(pause);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
 
 // A client connection for looking at windows and asking them to close;
 // keys and clicks go through xdotool, as a player's would through the server.

@@ -4,9 +4,9 @@
 # which caches the result under a key that includes a hash of this file, so
 # any change here builds them again.
 #
-#   build_libraries PREFIX WORK   builds from SDL2_SOURCE, SDL2_IMAGE_SOURCE
-#                                 and SDL2_GFX_SOURCE in WORK, installs into
-#                                 PREFIX; each step logs to WORK/<step>.log.
+#   build_sdl2 PREFIX WORK, build_sdl2_image PREFIX WORK, build_sdl2_gfx
+#   PREFIX WORK: each builds one library from SDL2_SOURCE, SDL2_IMAGE_SOURCE
+#   or SDL2_GFX_SOURCE in WORK and installs it into PREFIX, in that order.
 
 WINDOWS_TOOLCHAIN=$(pwd)/packaging/windows/toolchain-x86_64.cmake
 
