@@ -17,4 +17,5 @@ WEB_PACKAGES="cmake make patch pkg-config python3 emscripten"
 WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium"
 # The Windows release: cross-built with mingw-w64, zipped, and played under
 # Wine (64-bit only: the game is one x86-64 program).
-WINDOWS_PACKAGES="cmake make pkg-config mingw-w64 zip unzip wine wine64"
+# icoutils makes the program's icon and reads it back in the tests.
+WINDOWS_PACKAGES="cmake make pkg-config mingw-w64 icoutils zip unzip wine wine64"

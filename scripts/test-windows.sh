@@ -22,6 +22,21 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 step "Unpacking the zip into a fresh folder" unzip -q build-windows/rockdrift-windows-x64.zip -d "$work"
 
+# What Explorer shows: the icon in every size, and the project's version.
+check_resources()
+{
+    exe=$work/rockdrift/rockdrift.exe
+    wrestool -x -t14 "$exe" >"$work/rockdrift.ico"
+    sizes=$(icotool -l "$work/rockdrift.ico" | sed 's/.*--width=\([0-9]*\).*/\1/' | tr '\n' ' ')
+    [ "$sizes" = "16 24 32 48 64 128 256 " ] || { echo "icon sizes: $sizes"; return 1; }
+    version=$(sed -n 's/^project(rockdrift VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    strings=$(wrestool -x --raw -t16 "$exe" | iconv -c -f UTF-16LE -t UTF-8 | tr -c '[:print:]' '\n' | grep .)
+    for name in ProductName=Rockdrift ProductVersion="$version" FileVersion="$version"; do
+        echo "$strings" | grep -x -A1 "${name%%=*}" | tail -n 1 | grep -qx "${name#*=}" || { echo "no $name"; return 1; }
+    done
+}
+step "Checking the icon and the version in rockdrift.exe" check_resources
+
 # The prefix is made without a display: nothing of it is shown.
 make_prefix()
 {
