@@ -2,6 +2,7 @@
 #include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -78,6 +79,32 @@ std::size_t white_pixels(const Frame& f, int top, int bottom)
     }
     return n;
 }
+
+// Counts the ticks as the timer pushes them, whether or not play has taken
+// them yet, and notes when the first and the last arrived.
+struct TickWatch {
+    std::atomic<int> count{0};
+    std::atomic<Uint64> first{0};
+    std::atomic<Uint64> last{0};
+
+    static int seen(void* self, SDL_Event* ev)
+    {
+        auto& w = *static_cast<TickWatch*>(self);
+        if (ev->type == SDL_USEREVENT) {
+            const Uint64 now = SDL_GetPerformanceCounter();
+            if (w.count++ == 0) {
+                w.first = now;
+            }
+            w.last = now;
+        }
+        return 1;
+    }
+
+    double per_second() const
+    {
+        return (count - 1) * double(SDL_GetPerformanceFrequency()) / double(last - first);
+    }
+};
 
 } // namespace
 
@@ -165,9 +192,11 @@ TEST_F(PlayLoop, ClosingTheWindowOnTheReadyScreenStartsNoTimer)
 TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
 {
     // No tick pushed by hand: the frames come from the timer alone.
+    TickWatch ticks;
+    SDL_AddEventWatch(TickWatch::seen, &ticks);
     push({key_event(SDL_KEYDOWN, SDLK_SPACE)});
     std::thread closer([] {
-        SDL_Delay(300);
+        SDL_Delay(3000);
         SDL_Event quit = quit_event();
         SDL_PushEvent(&quit);
     });
@@ -175,8 +204,12 @@ TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
     int d = 1;
     EXPECT_FALSE(main_loop(d));
     closer.join();
+    SDL_DelEventWatch(TickWatch::seen, &ticks);
     const Frame shown = frame();
-    EXPECT_FALSE(same_frame(shown, ready_screen(5, 1))) << "no tick arrived in 300 ms";
+    EXPECT_FALSE(same_frame(shown, ready_screen(5, 1))) << "no tick arrived in 3 s";
+    // Every speed of the game is so many pixels a tick.
+    ASSERT_GT(ticks.count, 100) << "ticks in 3 s";
+    EXPECT_NEAR(ticks.per_second(), 50, 5) << ticks.count << " ticks";
 
     // Ticks the timer pushed before the quit was handled are still queued, and
     // one callback may already be under way when the timer is removed. A timer
