@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "autopilot.h"
 #include "game/field.h"
@@ -153,6 +154,25 @@ TEST_F(Game, AWindowCloseRequestOnTheReadyScreenEndsTheGameQuietly)
     start();
     x.request_close(window);
     expect_quiet_end("window closed on the ready screen");
+}
+
+// The second the game starts in seeds its rocks: each second deals exactly
+// the field the world builds from it, and two seconds deal two fields.
+TEST_F(Game, EachSecondDealsItsOwnRocks)
+{
+    const unsigned first = clear_text_rows_seed();
+    const Screenshot letters = text_reference(ready_lines(1));
+    std::vector<Screenshot> dealt;
+    for (unsigned second : {first, clear_text_rows_seed(first + 1)}) {
+        GameSession::start(second);
+        dealt.push_back(screen());
+        std::srand(second);
+        Level level(1);
+        EXPECT_TRUE(shows_the_rocks_of(dealt.back(), level, letters)) << "started in second " << second;
+        game->signal(SIGTERM);
+        expect_quiet_end("SIGTERM on the ready screen");
+    }
+    EXPECT_FALSE(dealt.front() == dealt.back()) << "two seconds dealt the same rocks";
 }
 
 // With no display to be found SDL falls back to a driver that shows nothing;
