@@ -120,7 +120,8 @@ TEST_F(Game, EscapeDuringPlayGoesOnToDifficultyTwo)
 {
     start();
     ASSERT_TRUE(key_to_focus("space"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE))
+        << "play did not start";
     ASSERT_TRUE(key_to_focus("Escape"));
     EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, PATIENCE))
         << "no ready screen for difficulty 2";
@@ -142,7 +143,8 @@ TEST_F(Game, SignalsDuringPlayEndTheGameQuietly)
     for (int sig : {SIGTERM, SIGINT}) {
         start();
         ASSERT_TRUE(key_to_focus("space"));
-        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE))
+            << "play did not start";
         std::this_thread::sleep_for(200ms);
         game->signal(sig);
         expect_quiet_end(sig == SIGTERM ? "SIGTERM during play" : "SIGINT during play");
