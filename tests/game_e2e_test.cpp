@@ -166,7 +166,7 @@ TEST_F(Game, EachSecondDealsItsOwnRocks)
     const Screenshot letters = text_reference(ready_lines(1));
     std::vector<Screenshot> dealt;
     for (unsigned second : {first, clear_text_rows_seed(first + 1)}) {
-        GameSession::start(second);
+        ASSERT_NO_FATAL_FAILURE(GameSession::start(second));
         dealt.push_back(screen());
         std::srand(second);
         Level level(1);
@@ -201,7 +201,7 @@ TEST(GameFailure, ADriverThatShowsNothingStillRunsWhenAskedForByName)
     std::this_thread::sleep_for(2s);
     EXPECT_TRUE(game.running()) << "the game ended: " << game.out() << game.err();
     game.signal(SIGTERM);
-    EXPECT_EQ(game.wait(PATIENCE), 0);
+    EXPECT_EQ(game.wait(PATIENCE), 0) << "the game did not end on SIGTERM";
     EXPECT_EQ(game.out(), "");
 }
 

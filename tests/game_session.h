@@ -63,6 +63,7 @@ protected:
                bool (*ready)(const Screenshot&) = shows_first_ready_screen)
     {
         using namespace std::chrono_literals;
+        ASSERT_GT(patience.left(PATIENCE).count(), 0) << "not started: a wait for the game before ran out";
         // The window of the game before can outlive its process for a moment;
         // taking it for the new one would lose every screenshot.
         const auto gone_by = std::chrono::steady_clock::now() + patience.left(PATIENCE);

@@ -85,6 +85,9 @@ inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
 // the text. (No rock's square meets the ship's: rocks start 80 pixels away.)
 inline ::testing::AssertionResult shows_the_rocks_of(const Screenshot& s, Level& level, const Screenshot& letters)
 {
+    if (s.width != WIDTH || s.height != HEIGHT) {
+        return ::testing::AssertionFailure() << "no screen of the game";
+    }
     std::vector<bool> accounted(s.pixels.size());
     const auto square = [&](int x, int y, int radius, int& drawn, int& seen) {
         for (int row = std::max(0, y - radius); row < std::min(HEIGHT, y + radius); ++row) {

@@ -48,7 +48,7 @@ std::map<int, std::string> descriptors()
 {
     std::map<int, std::string> open;
     for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-        std::error_code gone;  // the iterator's own descriptor, closed by now
+        std::error_code gone;  // closed between the listing and the look
         open[std::stoi(entry.path().filename())] = fs::read_symlink(entry.path(), gone).string();
     }
     return open;
