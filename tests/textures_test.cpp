@@ -123,13 +123,6 @@ protected:
         EXPECT_EQ(descriptors(), before) << "descriptors after a failed load";
     }
 
-    // Puts the bytes in place of an image.
-    void plant(const std::string& name, const std::string& bytes) const
-    {
-        fs::remove(root / "assets" / name);
-        std::ofstream(root / "assets" / name, std::ios::binary) << bytes;
-    }
-
     static int loaded(SDL_Texture* const* table, int count)
     {
         int n = 0;
@@ -278,10 +271,11 @@ TEST_F(AssetsDirectory, APngLongerThan8192PixelsOnEitherSideIsRefused)
 // AddressSanitizer, not from the library checks of the sanitizer build).
 TEST_F(AssetsDirectory, APngThatEndsBeforeItsSizeIsRefused)
 {
-    std::ifstream in(root / "assets" / "ship7.png", std::ios::binary);
+    const fs::path ship7 = root / "assets" / "ship7.png";
+    std::ifstream in(ship7, std::ios::binary);
     const std::string png(std::istreambuf_iterator<char>(in), {});
     for (std::size_t length : {1, 8, 16, 20, 23}) {
-        plant("ship7.png", png.substr(0, length));
+        std::ofstream(ship7, std::ios::binary) << png.substr(0, length);
         expect_failure();
         EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << length << " bytes";
         empty_tables(true);
