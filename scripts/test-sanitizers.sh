@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the game and every test with AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-asan/ and runs the whole suite there,
+# Builds the game and every test with AddressSanitizer,
+# UndefinedBehaviorSanitizer and the C++ library's bounds checks (see
+# CMakeLists.txt) in build-asan/ and runs the whole suite there,
 # the real game under Xvfb included. Any report ends the run that made it and
 # fails its test.
 set -eu

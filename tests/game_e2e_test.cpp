@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "autopilot.h"
 #include "game/field.h"
@@ -119,7 +120,8 @@ TEST_F(Game, EscapeDuringPlayGoesOnToDifficultyTwo)
 {
     start();
     ASSERT_TRUE(key_to_focus("space"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE))
+        << "play did not start";
     ASSERT_TRUE(key_to_focus("Escape"));
     EXPECT_TRUE(wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, PATIENCE))
         << "no ready screen for difficulty 2";
@@ -141,7 +143,8 @@ TEST_F(Game, SignalsDuringPlayEndTheGameQuietly)
     for (int sig : {SIGTERM, SIGINT}) {
         start();
         ASSERT_TRUE(key_to_focus("space"));
-        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE));
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_text(s, ready_lines(1)); }, PATIENCE))
+            << "play did not start";
         std::this_thread::sleep_for(200ms);
         game->signal(sig);
         expect_quiet_end(sig == SIGTERM ? "SIGTERM during play" : "SIGINT during play");
@@ -153,6 +156,25 @@ TEST_F(Game, AWindowCloseRequestOnTheReadyScreenEndsTheGameQuietly)
     start();
     x.request_close(window);
     expect_quiet_end("window closed on the ready screen");
+}
+
+// The second the game starts in seeds its rocks: each second deals exactly
+// the field the world builds from it, and two seconds deal two fields.
+TEST_F(Game, EachSecondDealsItsOwnRocks)
+{
+    const unsigned first = clear_text_rows_seed();
+    const Screenshot letters = text_reference(ready_lines(1));
+    std::vector<Screenshot> dealt;
+    for (unsigned second : {first, clear_text_rows_seed(first + 1)}) {
+        ASSERT_NO_FATAL_FAILURE(GameSession::start(second));
+        dealt.push_back(screen());
+        std::srand(second);
+        Level level(1);
+        EXPECT_TRUE(shows_the_rocks_of(dealt.back(), level, letters)) << "started in second " << second;
+        game->signal(SIGTERM);
+        expect_quiet_end("SIGTERM on the ready screen");
+    }
+    EXPECT_FALSE(dealt.front() == dealt.back()) << "two seconds dealt the same rocks";
 }
 
 // With no display to be found SDL falls back to a driver that shows nothing;
@@ -179,7 +201,7 @@ TEST(GameFailure, ADriverThatShowsNothingStillRunsWhenAskedForByName)
     std::this_thread::sleep_for(2s);
     EXPECT_TRUE(game.running()) << "the game ended: " << game.out() << game.err();
     game.signal(SIGTERM);
-    EXPECT_EQ(game.wait(PATIENCE), 0);
+    EXPECT_EQ(game.wait(PATIENCE), 0) << "the game did not end on SIGTERM";
     EXPECT_EQ(game.out(), "");
 }
 

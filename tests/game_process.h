@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -13,6 +14,32 @@
 // only end a failing test, so they are set for the sanitizer build on a busy
 // 2-core machine, which can be ten times slower than the normal one idle.
 inline constexpr std::chrono::seconds PATIENCE{60};
+
+// How long a test may still wait for its game. A hung game must fail the test
+// at the first screen or event it does not show, not after each later wait
+// has run out in turn: all the waits of a test draw on one PATIENCE, renewed
+// whenever the game shows what was waited for.
+class Patience {
+public:
+    // The timeout, or what is left of the allowance if that is less.
+    std::chrono::milliseconds left(std::chrono::milliseconds timeout) const
+    {
+        const auto rest = renewed + PATIENCE - std::chrono::steady_clock::now();
+        return std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(rest),
+                          std::chrono::milliseconds(0), timeout);
+    }
+    // Passes the result through, renewing the allowance when it shows success.
+    template <typename Result> Result renew_on(Result result)
+    {
+        if (result) {
+            renewed = std::chrono::steady_clock::now();
+        }
+        return result;
+    }
+
+private:
+    std::chrono::steady_clock::time_point renewed = std::chrono::steady_clock::now();
+};
 
 // The real game binary, started as a child process in a working directory of
 // the test's choosing, with its console captured to files.

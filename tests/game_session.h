@@ -63,18 +63,19 @@ protected:
                bool (*ready)(const Screenshot&) = shows_first_ready_screen)
     {
         using namespace std::chrono_literals;
+        ASSERT_GT(patience.left(PATIENCE).count(), 0) << "not started: a wait for the game before ran out";
         // The window of the game before can outlive its process for a moment;
         // taking it for the new one would lose every screenshot.
-        const auto gone_by = std::chrono::steady_clock::now() + PATIENCE;
+        const auto gone_by = std::chrono::steady_clock::now() + patience.left(PATIENCE);
         while (x.find("Rockdrift", 0ms) != 0 && std::chrono::steady_clock::now() < gone_by) {
             std::this_thread::sleep_for(10ms);
         }
         const auto started = std::chrono::steady_clock::now();
         game = std::make_unique<GameProcess>(binary, cwd, env, arguments);
-        window = await_ready_screen(x, *game, PATIENCE, ready);
+        window = patience.renew_on(await_ready_screen(x, *game, patience.left(PATIENCE), ready));
         ASSERT_NE(window, 0u) << "no ready screen";
         startup = std::chrono::steady_clock::now() - started;
-        ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
+        ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window))) << "the window did not take the focus";
     }
 
     // SDL replaces its first window when it brings up an OpenGL renderer, so
@@ -93,19 +94,21 @@ protected:
     template <typename Check>
     bool wait_for(Check check, std::chrono::milliseconds timeout)
     {
-        return poll_screens([this] { return screen(); }, check, timeout, std::chrono::milliseconds(5));
+        return patience.renew_on(
+            poll_screens([this] { return screen(); }, check, patience.left(timeout), std::chrono::milliseconds(5)));
     }
 
     // Status 0 and nothing on the console.
     void expect_quiet_end(const std::string& how)
     {
-        const std::optional<int> status = game->wait(PATIENCE);
+        const std::optional<int> status = patience.renew_on(game->wait(patience.left(PATIENCE)));
         ASSERT_TRUE(status.has_value()) << how << ": the game did not end";
         EXPECT_EQ(*status, 0) << how;
         EXPECT_EQ(game->out(), "") << how;
         EXPECT_EQ(game->err(), "") << how;
     }
 
+    Patience patience;
     VirtualDisplay display;
     XClient x;
     std::unique_ptr<GameProcess> game;

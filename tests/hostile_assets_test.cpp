@@ -147,7 +147,8 @@ protected:
     void expect_texture_failure(const std::string& what)
     {
         GameProcess game(GAME, root);
-        const Ending e = wait_for_end(game, PATIENCE);
+        const Ending e = wait_for_end(game, patience.left(PATIENCE));
+        patience.renew_on(e.status);
         ASSERT_TRUE(e.status.has_value()) << what << ": the game did not end";
         EXPECT_EQ(*e.status, 1) << what;
         EXPECT_EQ(e.err, "Texture loading failed\n") << what;
@@ -156,6 +157,7 @@ protected:
         std::cout << what << ": failed to load, peak resident memory " << e.peak_kib / MIB << " MiB\n";
     }
 
+    Patience patience;
     VirtualDisplay display;
     fs::path root;
 };
@@ -231,11 +233,11 @@ TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
                                               {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
     XClient x;
     ASSERT_TRUE(x.connected());
-    const Window window = await_ready_screen(x, game, 3 * PATIENCE);
+    const Window window = patience.renew_on(await_ready_screen(x, game, patience.left(PATIENCE)));
     ASSERT_NE(window, 0u) << "no ready screen";
     x.request_close(window);
 
-    const Ending e = wait_for_end(game, PATIENCE);
+    const Ending e = wait_for_end(game, patience.left(PATIENCE));
     ASSERT_TRUE(e.status.has_value()) << "the game did not end";
     EXPECT_EQ(*e.status, 0);
     EXPECT_EQ(e.out, "");

@@ -49,7 +49,7 @@ TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigt
     GameProcess game(command, elsewhere,
                      GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
                                               {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
-    EXPECT_NE(await_ready_screen(x, game, PATIENCE), 0u)
+    ASSERT_NE(await_ready_screen(x, game, PATIENCE), 0u)
         << "no ready screen; the game said: " << game.out() << game.err();
 
     // The launcher hands its process over to the game, so the signal reaches

@@ -2,12 +2,16 @@
 
 // What the game's shapes look like on screen, for the tests that watch the
 // real game (on X and in the browser): the background, a shot in flight and
-// the ship alone at the centre of a fresh level.
+// the ship alone at the centre of a fresh level, and that level's rocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "game/level.h"
 #include "screen_text.h"
+#include "test_access.h"
 #include "x_session.h"
 
 inline bool is_background(std::uint32_t p)
@@ -72,6 +76,46 @@ inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
     }
     if (beside != 0) {
         return ::testing::AssertionFailure() << beside << " pixels drawn outside the ship's square";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Exactly the rocks of a fresh level: each one's square mostly drawn, and
+// background everywhere else but in the ship's square and on the letters of
+// the text. (No rock's square meets the ship's: rocks start 80 pixels away.)
+inline ::testing::AssertionResult shows_the_rocks_of(const Screenshot& s, Level& level, const Screenshot& letters)
+{
+    if (s.width != WIDTH || s.height != HEIGHT) {
+        return ::testing::AssertionFailure() << "no screen of the game";
+    }
+    std::vector<bool> accounted(s.pixels.size());
+    const auto square = [&](int x, int y, int radius, int& drawn, int& seen) {
+        for (int row = std::max(0, y - radius); row < std::min(HEIGHT, y + radius); ++row) {
+            for (int column = std::max(0, x - radius); column < std::min(WIDTH, x + radius); ++column) {
+                const bool letter = letters.at(column, row) == WHITE;
+                drawn += !letter && !is_background(s.at(column, row));
+                seen += !letter;
+                accounted[std::size_t(row) * WIDTH + column] = true;
+            }
+        }
+    };
+    int unused = 0;
+    square(WIDTH / 2, HEIGHT / 2, 15, unused, unused);
+    for (const Asteroid& a : TestAccess::asteroids(level)) {
+        int drawn = 0;
+        int seen = 0;
+        const int x = static_cast<int>(a.getX());
+        const int y = static_cast<int>(a.getY());
+        square(x, y, a.getSize() * 10, drawn, seen);
+        if (drawn * 3 < seen) {
+            return ::testing::AssertionFailure() << "no rock of size " << a.getSize() << " at (" << x << ", " << y
+                                                 << "): " << drawn << " of its " << seen << " pixels drawn";
+        }
+    }
+    for (std::size_t i = 0; i < s.pixels.size(); ++i) {
+        if (!accounted[i] && letters.pixels[i] != WHITE && !is_background(s.pixels[i])) {
+            return ::testing::AssertionFailure() << "(" << i % WIDTH << ", " << i / WIDTH << ") drawn, outside every rock";
+        }
     }
     return ::testing::AssertionSuccess();
 }

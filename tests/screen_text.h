@@ -127,15 +127,15 @@ inline bool shows_game_over(const Screenshot& screen)
     return shows_letters(screen, reference, GAME_OVER_LINES);
 }
 
-// A seed (the second the game believes it started in) whose first level puts
-// no rock across the rows of the ready screen's text: white rocks have white
-// pixels, and there the text must be the only white.
-inline unsigned clear_text_rows_seed()
+// A seed (the second the game believes it started in, `from` or later) whose
+// first level puts no rock across the rows of the ready screen's text: white
+// rocks have white pixels, and there the text must be the only white.
+inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
 {
     const std::vector<Text> text = ready_lines(1);
     const int top = text.front().y;
     const int bottom = text.back().y + 8;
-    for (unsigned seed = 1'800'000'000;; ++seed) {
+    for (unsigned seed = from;; ++seed) {
         std::srand(seed);
         Level l(1);
         bool clear = true;

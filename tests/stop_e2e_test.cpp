@@ -68,7 +68,7 @@ TEST_F(GameOver, SignalsAndACloseRequestEndTheGameQuietly)
         {"a window-close request", [](GameProcess&, XClient& c, Window w) { c.request_close(w); }},
     };
     for (const Stop& s : stops) {
-        reach_game_over();
+        ASSERT_NO_FATAL_FAILURE(reach_game_over());
         // The screen waits: only Escape or a way of stopping the game ends it.
         std::this_thread::sleep_for(200ms);
         ASSERT_TRUE(game->running()) << s.how << ": the game ended by itself";

@@ -7,8 +7,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "canvas.h"
@@ -38,6 +41,28 @@ std::vector<std::string> catalogue()
 Rgba mark(int i)
 {
     return Rgba{Uint8(i & 0xFF), Uint8(i >> 8), 99, 255};
+}
+
+// Every descriptor the process holds, with what it points at.
+std::map<int, std::string> descriptors()
+{
+    std::map<int, std::string> open;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code gone;  // closed between the listing and the look
+        open[std::stoi(entry.path().filename())] = fs::read_symlink(entry.path(), gone).string();
+    }
+    return open;
+}
+
+// What the process has read from files and pipes so far, in bytes.
+long long bytes_read()
+{
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = -1;
+    while (io >> name >> value && name != "rchar:") {
+    }
+    return value;
 }
 
 // A working directory of its own with an assets/ directory of small images,
@@ -84,15 +109,18 @@ protected:
         }
     }
 
-    // Loads, expecting the one failure the catalogue reports.
+    // Loads, expecting the one failure the catalogue reports, and no
+    // descriptor left open or moved.
     static void expect_failure()
     {
+        const std::map<int, std::string> before = descriptors();
         try {
             texture_init();
             ADD_FAILURE() << "loading succeeded";
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "Texture loading failed");
         }
+        EXPECT_EQ(descriptors(), before) << "descriptors after a failed load";
     }
 
     static int loaded(SDL_Texture* const* table, int count)
@@ -116,7 +144,9 @@ protected:
 
 TEST_F(AssetsDirectory, LoadsEveryImageIntoItsEntryWithBlending)
 {
+    const std::map<int, std::string> before = descriptors();
     texture_init();
+    EXPECT_EQ(descriptors(), before) << "descriptors after every image loaded";
     for (int i = 0; i < ASTEROID_TEXTURE_COUNT + SHIP_TEXTURE_COUNT; ++i) {
         SDL_Texture* t = i < ASTEROID_TEXTURE_COUNT ? asteroid_textures[i] : ship_textures[i - ASTEROID_TEXTURE_COUNT];
         ASSERT_NE(t, nullptr) << "image " << i;
@@ -198,4 +228,56 @@ TEST_F(AssetsDirectory, NoAssetsDirectoryLoadsNothing)
     expect_failure();
     EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), 0);
     EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 0);
+}
+
+TEST_F(AssetsDirectory, AFileOverTheSizeLimitIsRefusedWithoutBeingRead)
+{
+    // Sparse: as big as it claims, yet it costs nothing to make.
+    constexpr off_t OVER_THE_LIMIT = 64 * 1024 * 1024 + 1;
+    const fs::path ship7 = root / "assets" / "ship7.png";
+    ASSERT_EQ(truncate(ship7.c_str(), OVER_THE_LIMIT), 0);
+    const long long before = bytes_read();
+    expect_failure();
+    EXPECT_LT(bytes_read() - before, OVER_THE_LIMIT / 16) << "the file was read in";
+    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7);
+}
+
+TEST_F(AssetsDirectory, APngLongerThan8192PixelsOnEitherSideIsRefused)
+{
+    const struct {
+        int width, height;
+        bool loads;
+    } cases[] = {{8193, 1, false}, {1, 8193, false}, {8192, 1, true}, {1, 8192, true}};
+    for (const auto& c : cases) {
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, c.width, c.height, 32, SDL_PIXELFORMAT_ARGB8888);
+        ASSERT_EQ(IMG_SavePNG(s, (root / "assets" / "ship7.png").c_str()), 0);
+        SDL_FreeSurface(s);
+        if (c.loads) {
+            texture_init();
+            int w = 0;
+            int h = 0;
+            SDL_QueryTexture(ship_textures[7], nullptr, nullptr, &w, &h);
+            EXPECT_EQ(std::pair(w, h), std::pair(c.width, c.height));
+        } else {
+            expect_failure();
+            EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << c.width << " x " << c.height;
+        }
+        empty_tables(true);
+    }
+}
+
+// A file cut off before the header's width and height is refused without a
+// look past its end (the reused buffer hides such a look from
+// AddressSanitizer, not from the library checks of the sanitizer build).
+TEST_F(AssetsDirectory, APngThatEndsBeforeItsSizeIsRefused)
+{
+    const fs::path ship7 = root / "assets" / "ship7.png";
+    std::ifstream in(ship7, std::ios::binary);
+    const std::string png(std::istreambuf_iterator<char>(in), {});
+    for (std::size_t length : {1, 8, 16, 20, 23}) {
+        std::ofstream(ship7, std::ios::binary) << png.substr(0, length);
+        expect_failure();
+        EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << length << " bytes";
+        empty_tables(true);
+    }
 }

@@ -101,7 +101,7 @@ protected:
     // True on the ready screen of this difficulty, false if the game ends first.
     bool reaches_ready_screen(int difficulty)
     {
-        const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+        const auto deadline = std::chrono::steady_clock::now() + patience.left(PATIENCE);
         while (game->running() && std::chrono::steady_clock::now() < deadline) {
             const Screenshot s = x.capture(window);
             if (s.width == WIDTH && s.height == HEIGHT && shows_ready_screen(s, difficulty)) {
@@ -165,7 +165,7 @@ TEST_F(WindowsGame, EscapeOnTheGameOverScreenEndsTheGame)
     int difficulty = 1;
     int played = 0;
     for (;;) {
-        start_play(difficulty);
+        ASSERT_NO_FATAL_FAILURE(start_play(difficulty));
         ++played;
         // Fire and steer a little, as a player would.
         for (const auto& [aim_x, aim_y] : {std::pair{300, 150}, {800, 200}, {700, 650}, {150, 500}}) {

@@ -180,6 +180,8 @@ void XClient::request_close(Window w)
 
 bool xdotool(const std::string& arguments)
 {
-    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    // A key or a click takes xdotool a moment; waiting for the focus of a
+    // window that never takes it would take for ever.
+    const std::string command = "timeout 10 xdotool " + arguments + " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
