@@ -257,7 +257,7 @@ const commands = {
     async page() {
         const state = await page.evaluate(() => {
             const box = document.getElementById("canvas").getBoundingClientRect();
-            const shown = (id) => getComputedStyle(document.getElementById(id)).display !== "none";
+            const shown = (id) => document.getElementById(id)?.checkVisibility();
             const {scrollWidth, scrollHeight} = document.documentElement;
             return {
                 title: document.title,
