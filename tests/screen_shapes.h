@@ -80,7 +80,8 @@ inline ::testing::AssertionResult ship_alone_at(const Screenshot& s, int centre_
         }
     }
     if (inside <= 60) {
-        return ::testing::AssertionFailure() << "only " << inside << " pixels of the ship in its square at x " << centre_x;
+        return ::testing::AssertionFailure()
+               << "only " << inside << " pixels of the ship in its square at x " << centre_x;
     }
     if (beside != 0) {
         return ::testing::AssertionFailure() << beside << " pixels drawn outside the ship's square";

@@ -55,9 +55,9 @@ const std::string LAPTOP = "1366x657";
 {
     if (page["window"] != window || page["aspect"] != "1.33" || page["inside"] != "1" ||
         std::stod("0" + page["fit"]) < LEAST_FIT || page["scrolls"] != "0") {
-        return ::testing::AssertionFailure() << "window " << page["window"] << ", canvas at " << page["fit"]
-                                             << " of the largest 4:3 size, aspect " << page["aspect"] << ", inside "
-                                             << page["inside"] << ", scrolls " << page["scrolls"];
+        return ::testing::AssertionFailure()
+               << "window " << page["window"] << ", canvas at " << page["fit"] << " of the largest 4:3 size, aspect "
+               << page["aspect"] << ", inside " << page["inside"] << ", scrolls " << page["scrolls"];
     }
     return ::testing::AssertionSuccess();
 }
