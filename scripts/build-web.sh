@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the game for the browser and writes a static site to
-# build-web/site/: index.html, rockdrift.js, rockdrift.wasm, assets.js,
-# assets.data and the icon. Any web server can host that folder
-# (scripts/serve-web.sh serves it here).
+# build-web/site/: the page (index.html, its manifest, icons and service
+# worker), rockdrift.js, rockdrift.wasm, assets.js and assets.data. Any web
+# server can host that folder (scripts/serve-web.sh serves it here).
 #
 # SDL2, SDL2_image and SDL2_gfx are cross-built with emcc from Debian's
 # sources once, into the cache (ROCKDRIFT_CACHE, see scripts/sources.sh),
@@ -65,11 +65,17 @@ make_site()
     site=build-web/site
     rm -rf "$site"
     mkdir -p "$site"
-    cp web/index.html "$site/index.html"
-    cp data/icons/32x32/apps/rockdrift.png "$site/rockdrift.png"
+    cp web/index.html web/manifest.webmanifest "$site/"
+    for size in 192 512; do
+        cp "data/icons/${size}x$size/apps/rockdrift.png" "$site/icon-$size.png"
+    done
     for file in rockdrift.js rockdrift.wasm assets.js assets.data; do
         cp "build-web/game/$file" "$site/$file"
     done
+    # The offline cache is named after everything else the site holds, so
+    # that any change to it reaches players as a new build.
+    build=$(cd "$site" && cat index.html manifest.webmanifest icon-*.png rockdrift.* assets.* | sha256sum | cut -c1-16)
+    sed "s/@BUILD@/$build/" web/sw.js >"$site/sw.js"
 }
 step "Writing the site to build-web/site" make_site
 
@@ -80,6 +86,6 @@ for file in build-web/site/*; do
     packed=$(gzip -9c "$file" | wc -c)
     total=$((total + size))
     total_gzip=$((total_gzip + packed))
-    printf '  %-16s %8d bytes, %8d gzipped\n' "$(basename "$file")" "$size" "$packed"
+    printf '  %-20s %8d bytes, %8d gzipped\n' "$(basename "$file")" "$size" "$packed"
 done
-printf '  %-16s %8d bytes, %8d gzipped\n' "total" "$total" "$total_gzip"
+printf '  %-20s %8d bytes, %8d gzipped\n' "total" "$total" "$total_gzip"

@@ -13,5 +13,5 @@ scripts/build-web.sh
 mkdir -p build-web/floor
 cp tests/web/floor.html build-web/floor/index.html
 serve_build_web
-echo "Measuring (about two minutes)"
+echo "Measuring (about four minutes)"
 python3 tests/web/measure.py "http://127.0.0.1:$web_port/site/" "http://127.0.0.1:$web_port/floor/"

@@ -12,9 +12,11 @@ TEST_PACKAGES="$TEST_PACKAGES clang libclang-rt-14-dev"
 PACKAGE_PACKAGES="$RELEASE_PACKAGES file"
 TEST_PACKAGES="$TEST_PACKAGES $PACKAGE_PACKAGES desktop-file-utils lintian appstream"
 # The browser build: emcc cross-builds the libraries and the game
-# (scripts/build-web.sh); its tests drive Debian's Chromium from Node.
+# (scripts/build-web.sh); its tests drive Debian's Chromium and Firefox ESR
+# from Node, and WebKitGTK's browser through its WebDriver server (on Xvfb,
+# which the other tests have too).
 WEB_PACKAGES="cmake make patch pkg-config python3 emscripten"
-WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium"
+WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium firefox-esr webkit2gtk-driver"
 # The Windows release: cross-built with mingw-w64, zipped, and played under
 # Wine (64-bit only: the game is one x86-64 program).
 # icoutils makes the program's icon and reads it back in the tests.

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Builds the browser site (scripts/build-web.sh), serves it on 127.0.0.1 and
-# plays it in Debian's headless Chromium through puppeteer-core
-# (tests/web_game_test.cpp, driving tests/web/driver.mjs): the ready screen,
-# play, firing, Escape, game over, the tick rate, and a site without its
-# images.
+# plays it (tests/web_game_test.cpp, driving tests/web/driver.mjs) in
+# Debian's headless Chromium and Firefox ESR, through puppeteer-core, and in
+# WebKitGTK, through WebKitWebDriver: the ready screen, play, firing and
+# Escape in all three; in Chromium also the fit at every window size, full
+# screen, touch play, offline play, game over, the tick rate, and a site
+# without its images.
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -13,7 +15,7 @@ ROOT=$(pwd)
 
 STEP_LOGS=$ROOT/build-web/logs
 
-step "Installing Chromium, Node and puppeteer-core" install_driver
+step "Installing the browsers, Node and puppeteer-core" install_driver
 scripts/build-web.sh
 
 make_bare_site()
@@ -30,6 +32,6 @@ step "Building the browser tests" scripts/build-tests.sh web_game_tests
 serve_build_web
 echo "Serving build-web on 127.0.0.1:$web_port"
 
-echo "Playing the site in headless Chromium"
+echo "Playing the site in Chromium, Firefox and WebKit"
 ROCKDRIFT_WEB_URL=http://127.0.0.1:$web_port/site/ ROCKDRIFT_WEB_BARE_URL=http://127.0.0.1:$web_port/site-bare/ \
-    build/web_game_tests
+    ROCKDRIFT_WEB_SITE=$ROOT/build-web/site build/web_game_tests

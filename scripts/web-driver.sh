@@ -2,7 +2,8 @@
 # What the browser tests and the browser measurements share; sourced by
 # scripts/test-web.sh and scripts/measure-web.sh.
 #
-#   install_driver    Debian's Chromium and Node, and puppeteer-core from
+#   install_driver    Debian's Chromium, Firefox ESR, WebKitGTK's WebDriver
+#                     and Node, and puppeteer-core from
 #                     tests/web/package-lock.json (no browser is downloaded)
 #   serve_build_web   serves build-web/ on a free port of 127.0.0.1 in the
 #                     background until the script exits; sets web_port

@@ -413,7 +413,7 @@ TEST(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize)
     const TempDir tmp;
     const fs::path icons = tmp.path() / "icons";
     ASSERT_EQ(runMakeArt(tmp.path() / "assets", icons), 0) << MAKE_ART_PATH << " failed";
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 24, 32, 48, 64, 128, 192, 256, 512}) {
         const std::string dim = std::to_string(size) + "x" + std::to_string(size);
         const fs::path path = icons / dim / "apps" / "rockdrift.png";
         const SurfacePtr s = loadRgba(path);

@@ -57,27 +57,46 @@ inline bool shot_in_the_ships_column(const Screenshot& s)
     return shot_in_column(s, 508, 514, 0, 365) || shot_in_column(s, 508, 514, 400, HEIGHT - 3);
 }
 
-// The ready screen's ship: drawn in its 30 x 30 square at the centre, and
-// nothing else near it. Rocks start at least 80 pixels from the ship; the
-// text starts at row 404.
-inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
+// Every shot in flight on the screen.
+inline int shots_on_screen(const Screenshot& s)
+{
+    int shots = 0;
+    for (int y = 0; y < s.height; ++y) {
+        for (int x = 0; x < s.width; ++x) {
+            shots += shot_at(s, x, y);
+        }
+    }
+    return shots;
+}
+
+// The ship drawn in its 30 x 30 square around (centre_x, 384), the row it
+// starts on, and nothing else near it.
+inline ::testing::AssertionResult ship_alone_at(const Screenshot& s, int centre_x)
 {
     int inside = 0;
     int beside = 0;
     for (int y = 354; y < 404; ++y) {
-        for (int x = 482; x < 542; ++x) {
+        for (int x = std::max(centre_x - 30, 0); x < std::min(centre_x + 30, s.width); ++x) {
             if (!is_background(s.at(x, y))) {
-                (x >= 497 && x <= 526 && y >= 369 && y <= 398 ? inside : beside) += 1;
+                (x >= centre_x - 15 && x <= centre_x + 14 && y >= 369 && y <= 398 ? inside : beside) += 1;
             }
         }
     }
     if (inside <= 60) {
-        return ::testing::AssertionFailure() << "only " << inside << " pixels of the ship in its square at the centre";
+        return ::testing::AssertionFailure()
+               << "only " << inside << " pixels of the ship in its square at x " << centre_x;
     }
     if (beside != 0) {
         return ::testing::AssertionFailure() << beside << " pixels drawn outside the ship's square";
     }
     return ::testing::AssertionSuccess();
+}
+
+// The ready screen's ship. Rocks start at least 80 pixels from the ship; the
+// text starts at row 404.
+inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
+{
+    return ship_alone_at(s, WIDTH / 2);
 }
 
 // Exactly the rocks of a fresh level: each one's square mostly drawn, and

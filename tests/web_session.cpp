@@ -14,9 +14,12 @@
 
 namespace fs = std::filesystem;
 
-Browser::Browser()
+Browser::Browser(const std::string& engine)
     : shot_path((fs::temp_directory_path() / ("rockdrift-canvas-" + std::to_string(::getpid()) + ".png")).string())
 {
+    if (engine == "webkit") {
+        display = std::make_unique<VirtualDisplay>();
+    }
     // A driver that has died must fail the test, not kill it.
     signal(SIGPIPE, SIG_IGN);
     int commands[2];
@@ -31,7 +34,7 @@ Browser::Browser()
         close(commands[1]);
         close(answers[0]);
         const std::string script = std::string(SOURCE_DIR) + "/tests/web/driver.mjs";
-        execlp("node", "node", script.c_str(), static_cast<char*>(nullptr));
+        execlp("node", "node", script.c_str(), engine.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(commands[0]);

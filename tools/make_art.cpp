@@ -822,7 +822,9 @@ void writeShips(const fs::path& dir)
 
 // Nose up and to the right, as if climbing away.
 constexpr int kIconHeading = 315;
-constexpr std::array<int, 7> kIconSizes{16, 24, 32, 48, 64, 128, 256};
+// The hicolor theme's sizes; 192 and 512 are also the browser page's home-screen
+// and splash-screen icons.
+constexpr std::array<int, 9> kIconSizes{16, 24, 32, 48, 64, 128, 192, 256, 512};
 // Share of the icon square that the ship's longer side spans.
 constexpr double kIconFill = 0.94;
 

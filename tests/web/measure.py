@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Measures the browser build through tests/web/driver.mjs and prints the
 figures as Markdown: load time to the first ready frame with a warm browser,
-main-thread load on the ready screen and in play, and the tick rate.
+main-thread load on the ready screen and in play, the tick rate, and the
+tick rate at each window size the page is tested at (in the tests' browser).
 
 Usage: measure.py SITE_URL FLOOR_URL  (scripts/measure-web.sh serves both)
 
@@ -19,6 +20,8 @@ WARM_LOADS = 5
 SECONDS = 10
 # Ten seconds of play at 50 ticks a second, less what a lost game would cut.
 FULL_SAMPLE = 450
+# The windows of tests/web_game_test.cpp: desktops, then a phone's.
+WINDOWS = ["1366x657", "1280x720", "1920x969", "1024x600", "800x600", "844x390 touch", "390x844 touch"]
 
 
 class Driver:
@@ -52,6 +55,23 @@ class Driver:
         raise RuntimeError("no frame within 30 s")
 
 
+def sample_play(driver, url):
+    for _ in range(6):
+        driver.open_to_first_frame(url)
+        time.sleep(0.5)
+        driver.send("key Space press")
+        # The tick rate is timed from a frame of play, not the ready screen.
+        time.sleep(1)
+        play = driver.send(f"sample {SECONDS * 1000}")
+        if int(play["frames"]) >= FULL_SAMPLE:
+            return play
+    raise RuntimeError("the ship was hit within ten seconds in every deal")
+
+
+def ticks(sample):
+    return 1000 * int(sample["frames"]) / float(sample["frame_ms"])
+
+
 def measure(url, floor_url, webgl):
     driver = Driver(webgl)
     driver.open_to_first_frame(floor_url)
@@ -61,15 +81,7 @@ def measure(url, floor_url, webgl):
     warm = [driver.open_to_first_frame(url) for _ in range(WARM_LOADS)]
     time.sleep(1)
     ready = driver.send(f"sample {SECONDS * 1000}")
-    for _ in range(6):
-        driver.open_to_first_frame(url)
-        time.sleep(0.5)
-        driver.send("key Space press")
-        # The tick rate is timed from a frame of play, not the ready screen.
-        time.sleep(1)
-        play = driver.send(f"sample {SECONDS * 1000}")
-        if int(play["frames"]) >= FULL_SAMPLE:
-            break
+    play = sample_play(driver, url)
     driver.close()
 
     def load(sample):
@@ -81,7 +93,7 @@ def measure(url, floor_url, webgl):
         "ready": load(ready),
         "play": load(play),
         "floor": load(floor),
-        "ticks": 1000 * int(play["frames"]) / float(play["frame_ms"]),
+        "ticks": ticks(play),
     }
 
 
@@ -96,6 +108,13 @@ def main():
         f = measure(url, floor_url, webgl)
         print(f"| {name} | {f['cold']:.0f} ms | {f['warm']:.0f} ms | {f['ready']:.2f} % | {f['play']:.1f} % "
               f"| {f['floor']:.1f} % | {f['ticks']:.2f} |")
+    driver = Driver("software")
+    rates = []
+    for window in WINDOWS:
+        driver.send("viewport " + window)
+        rates.append(f"{window.replace('x', ' × ').replace(' touch', ', touch')}: {ticks(sample_play(driver, url)):.2f}")
+    driver.close()
+    print("\nTicks a second over 10 s of play at each window size (software compositing): " + "; ".join(rates) + ".")
     with open("/proc/loadavg") as loadavg:
         print(f"\nLoad average while measuring: {loadavg.read().split()[0]} on {os.cpu_count()} cores.")
 
