@@ -9,6 +9,7 @@
 // advance: every check here holds wherever the rocks are. Wine ends console
 // lines with CR LF, as Windows does.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -260,6 +261,23 @@ TEST_F(PortedGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessag
     const std::optional<int> status = g.wait(PATIENCE);
     ASSERT_TRUE(status.has_value()) << "the game did not end once the message was closed";
     EXPECT_EQ(*status, 1);
+}
+
+TEST_F(PortedGame, ItsLauncherFindsTheImagesFromAnyDirectory)
+{
+    if (WINDOWS) {
+        GTEST_SKIP() << "Windows starts a program in its own folder";
+    }
+    // On SDL's dummy driver, asked for by name, the game plays with no
+    // display at all, as long as it found its images.
+    std::vector<std::string> command = COMMAND;
+    command.back() = (GAME.parent_path() / "rockdrift.sh").string();
+    GameProcess g(command.front(), "/", {{"SDL_VIDEODRIVER", "dummy"}}, {command.begin() + 1, command.end()});
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(g.running()) << "the game ended: " << g.out() << g.err();
+    g.signal(SIGTERM);
+    EXPECT_EQ(g.wait(PATIENCE), 0);
+    EXPECT_EQ(g.err(), "");
 }
 
 TEST_F(PortedGame, OnAWaylandDesktopWithoutXItShowsTheReadyScreen)
