@@ -33,4 +33,5 @@ while [ "$1" != "--" ]; do
     shift
 done
 shift
+# shellcheck disable=SC2016 # expanded by the root's shell
 exec chroot "$root" /bin/sh -c 'cd "$0" 2>/dev/null || cd /; exec "$@"' "$PWD" "$@"

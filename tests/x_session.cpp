@@ -106,8 +106,9 @@ std::string XClient::title_of(Window w)
 {
     std::string title;
     XTextProperty text{};
-    if (XGetWMName(display, w, &text) != 0 ||
-        XGetTextProperty(display, w, &text, XInternAtom(display, "_NET_WM_NAME", False)) != 0) {
+    if ((XGetWMName(display, w, &text) != 0 ||
+         XGetTextProperty(display, w, &text, XInternAtom(display, "_NET_WM_NAME", False)) != 0) &&
+        text.value != nullptr) {
         title.assign(reinterpret_cast<const char*>(text.value), text.nitems);
         XFree(text.value);
     }
