@@ -6,9 +6,11 @@
 # scripts/sources.sh), keyed by their versions, the compiler's and the recipe's.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/archive.sh
 . scripts/packages.sh
 . scripts/sources.sh
 . scripts/step.sh
+. scripts/version.sh
 . packaging/windows/libraries.sh
 
 OUT=build-windows
@@ -21,7 +23,7 @@ fetch_sources
 
 # The recipe: how the libraries are built, and the exact compiler package.
 recipe=$({
-    cat packaging/windows/libraries.sh "$WINDOWS_TOOLCHAIN"
+    cat packaging/libraries.sh packaging/windows/libraries.sh "$WINDOWS_TOOLCHAIN"
     dpkg-query -W -f '${Version}' gcc-mingw-w64-x86-64-win32 2>/dev/null || true
 } | sha256sum | cut -c 1-12)
 PREFIX=$ROCKDRIFT_CACHE/windows/${SOURCES_KEY}_gcc-$(x86_64-w64-mingw32-gcc -dumpfullversion)_$recipe
@@ -55,8 +57,7 @@ crlf()
     sed 's/\r$//; s/$/\r/' "$1" >"$2"
 }
 
-# The same bytes from the same sources: every file dated by the last commit,
-# in a fixed order, with fixed permissions and no owners.
+# The same bytes from the same sources (see scripts/archive.sh).
 make_zip()
 {
     stage=$OUT/stage
@@ -64,28 +65,18 @@ make_zip()
     mkdir -p "$stage/rockdrift/assets" "$stage/rockdrift/licenses"
     cp "$OUT/game/rockdrift-stripped.exe" "$stage/rockdrift/rockdrift.exe"
     cp assets/*.png "$stage/rockdrift/assets/"
-    crlf packaging/windows/README.txt "$stage/rockdrift/README.txt"
+    sed "s/@VERSION@/$VERSION/" packaging/windows/README.txt >"$stage/README.txt"
+    crlf "$stage/README.txt" "$stage/rockdrift/README.txt"
     crlf LICENSE "$stage/rockdrift/LICENSE.txt"
-    crlf "$SDL2_SOURCE/LICENSE.txt" "$stage/rockdrift/licenses/SDL2.txt"
-    crlf "$SDL2_IMAGE_SOURCE/LICENSE.txt" "$stage/rockdrift/licenses/SDL2_image.txt"
-    # SDL2_gfx names its license; the text is in its sources' heads.
-    {
-        cat "$SDL2_GFX_SOURCE/COPYING"
-        echo
-        sed -n '2,/^\*\//p' "$SDL2_GFX_SOURCE/SDL2_gfxPrimitives.c" | sed '$d'
-    } >"$stage/SDL2_gfx.txt"
-    crlf "$stage/SDL2_gfx.txt" "$stage/rockdrift/licenses/SDL2_gfx.txt"
-    # SDL2_image decodes PNG with stb_image, whose license ends its header.
-    sed -n '/^This software is available under 2 licenses/,/^\*\//p' "$SDL2_IMAGE_SOURCE/stb_image.h" | sed '$d' \
-        >"$stage/stb_image.txt"
-    crlf "$stage/stb_image.txt" "$stage/rockdrift/licenses/stb_image.txt"
+    library_licenses "$stage/licenses"
+    for text in "$stage"/licenses/*.txt; do
+        crlf "$text" "$stage/rockdrift/licenses/$(basename "$text")"
+    done
     # Linked in by the compiler: its C runtime, and the C++ runtime of GCC.
     crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/rockdrift/licenses/mingw-w64-runtime.txt"
     crlf /usr/share/doc/gcc-mingw-w64-x86-64-win32-runtime/copyright "$stage/rockdrift/licenses/gcc-runtime.txt"
-    find "$stage/rockdrift" -type d -exec chmod 755 {} +
-    find "$stage/rockdrift" -type f -exec chmod 644 {} +
-    find "$stage" -exec touch -h -d "$(git log -1 --format=%cI 2>/dev/null || echo 2026-01-01T00:00:00Z)" {} +
-    (cd "$stage" && find rockdrift | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "../$(basename "$ZIP")" -@)
+    settle "$stage/rockdrift"
+    zip_folder "$stage" rockdrift "$ZIP"
 }
 step "Writing $ZIP" make_zip
 echo "  $ZIP: $(stat -c %s "$ZIP") bytes"

@@ -21,3 +21,16 @@ WEB_TEST_PACKAGES="$WEB_PACKAGES $TEST_PACKAGES chromium firefox-esr webkit2gtk-
 # Wine (64-bit only: the game is one x86-64 program).
 # icoutils makes the program's icon and reads it back in the tests.
 WINDOWS_PACKAGES="cmake make pkg-config mingw-w64 icoutils zip unzip wine wine64"
+# The Linux archive that runs on any distribution (scripts/build-linux.sh) is
+# built in a Debian 11 system made with debootstrap, with the compiler, CMake
+# and the headers of the X11, Wayland and OpenGL libraries that SDL opens at
+# run time. Its test plays it in fresh Debian 11, 12 and 13 systems that have
+# a desktop's X, Wayland and OpenGL libraries but no SDL, and on Weston for a
+# Wayland desktop without X.
+LINUX_PACKAGES="debootstrap"
+LINUX_BUILD_ROOT_PACKAGES="g++ make cmake pkg-config libx11-dev libxext-dev libxcursor-dev libxi-dev libxrandr-dev
+    libxfixes-dev libxrender-dev libxss-dev libwayland-dev libxkbcommon-dev libegl-dev libgl-dev libgles-dev"
+LINUX_PLAY_ROOT_PACKAGES="libx11-6 libxext6 libxcursor1 libxi6 libxrandr2 libxfixes3 libxrender1 libxss1
+    libxkbcommon0 libwayland-client0 libwayland-cursor0 libwayland-egl1 libgl1 libegl1 libglx-mesa0 libegl-mesa0
+    libgl1-mesa-dri"
+LINUX_TEST_PACKAGES="$TEST_PACKAGES $LINUX_PACKAGES weston"

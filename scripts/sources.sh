@@ -5,6 +5,9 @@
 #
 #   fetch_sources   sets SDL2_SOURCE, SDL2_IMAGE_SOURCE and SDL2_GFX_SOURCE to
 #                   unpacked source trees, and SOURCES_KEY to their versions.
+#   library_licenses DIR
+#                   writes the license texts of the three libraries, and of
+#                   the stb_image decoder inside SDL2_image, into DIR.
 #
 # ROCKDRIFT_CACHE chooses the cache (default ~/.cache/rockdrift).
 ROCKDRIFT_CACHE=${ROCKDRIFT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/rockdrift}
@@ -69,4 +72,20 @@ fetch_sources()
     SDL2_GFX_SOURCE=$(fetch_source libsdl2-gfx)
     SOURCES_KEY=$(basename "$SDL2_SOURCE")_$(basename "$SDL2_IMAGE_SOURCE")_$(basename "$SDL2_GFX_SOURCE")
     echo "Library sources: $SOURCES_KEY"
+}
+
+library_licenses()
+{
+    mkdir -p "$1"
+    cp "$SDL2_SOURCE/LICENSE.txt" "$1/SDL2.txt"
+    cp "$SDL2_IMAGE_SOURCE/LICENSE.txt" "$1/SDL2_image.txt"
+    # SDL2_gfx names its license; the text is in its sources' heads.
+    {
+        cat "$SDL2_GFX_SOURCE/COPYING"
+        echo
+        sed -n '2,/^\*\//p' "$SDL2_GFX_SOURCE/SDL2_gfxPrimitives.c" | sed '$d'
+    } >"$1/SDL2_gfx.txt"
+    # SDL2_image decodes PNG with stb_image, whose license ends its header.
+    sed -n '/^This software is available under 2 licenses/,/^\*\//p' "$SDL2_IMAGE_SOURCE/stb_image.h" | sed '$d' \
+        >"$1/stb_image.txt"
 }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the Windows release, unpacks its zip into a fresh folder and plays
 # the real rockdrift.exe under Wine, in a fresh Wine prefix, on a private X
-# server (tests/windows_game_test.cpp).
+# server (tests/ported_game_test.cpp).
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -12,7 +12,7 @@ STEP_LOGS=build-windows/logs
 step "Installing the packages of the tests" scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
 scripts/build-windows.sh
 # The tests are a Linux program, built with the other tests.
-step "Building the Wine tests" scripts/build-tests.sh windows_game_tests
+step "Building the Wine tests" scripts/build-tests.sh ported_game_tests
 
 work=$(mktemp -d /tmp/rockdrift-windows.XXXXXX)
 # Wine without its debug channels, without asking to install Mono or Gecko,
@@ -48,4 +48,5 @@ step "Making a fresh Wine prefix" make_prefix
 # Wine draws SDL's default Direct3D renderer on software OpenGL, at the cost
 # of a whole core; SDL's software renderer shows the same frames for little.
 echo "Playing rockdrift.exe under Wine"
-ROCKDRIFT_EXE="$work/rockdrift/rockdrift.exe" SDL_RENDER_DRIVER=software build/windows_game_tests --gtest_brief=1
+ROCKDRIFT_GAME="$work/rockdrift/rockdrift.exe" ROCKDRIFT_LAUNCHER="$(command -v wine)" SDL_RENDER_DRIVER=software \
+    build/ported_game_tests --gtest_brief=1

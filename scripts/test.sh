@@ -49,7 +49,9 @@ stage install scripts/test-install.sh
 # a minute of fuzzing the game world.
 stage sanitizers scripts/test-sanitizers.sh
 stage fuzz scripts/fuzz.sh 60
-# The Windows release played under Wine, and the browser build in Chromium.
+# The Linux archive played in fresh Debian 11, 12 and 13 systems, the Windows
+# release under Wine, and the browser build in Chromium.
+stage linux scripts/test-linux.sh
 stage windows scripts/test-windows.sh
 stage web scripts/test-web.sh
 

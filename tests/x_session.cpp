@@ -101,6 +101,20 @@ Window XClient::find(const std::string& title, std::chrono::milliseconds timeout
     return 0;
 }
 
+// WM_NAME, or the UTF-8 _NET_WM_NAME that some programs (Weston) set alone.
+std::string XClient::title_of(Window w)
+{
+    std::string title;
+    XTextProperty text{};
+    if ((XGetWMName(display, w, &text) != 0 ||
+         XGetTextProperty(display, w, &text, XInternAtom(display, "_NET_WM_NAME", False)) != 0) &&
+        text.value != nullptr) {
+        title.assign(reinterpret_cast<const char*>(text.value), text.nitems);
+        XFree(text.value);
+    }
+    return title;
+}
+
 std::vector<Window> XClient::find_all(const std::string& title)
 {
     std::vector<Window> found;
@@ -110,14 +124,10 @@ std::vector<Window> XClient::find_all(const std::string& title)
     unsigned count = 0;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
         for (unsigned i = 0; i < count; ++i) {
-            char* name = nullptr;
             XWindowAttributes attributes{};
-            if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-                if (title == name && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-                    attributes.map_state == IsViewable) {
-                    found.push_back(children[i]);
-                }
-                XFree(name);
+            if (title == title_of(children[i]) && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable) {
+                found.push_back(children[i]);
             }
         }
         XFree(children);

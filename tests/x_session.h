@@ -78,6 +78,8 @@ public:
     void request_close(Window w);
 
 private:
+    std::string title_of(Window w);
+
     Display* display = nullptr;
 };
 

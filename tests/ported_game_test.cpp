@@ -1,12 +1,15 @@
-// The Windows release's rockdrift.exe, played under Wine on a private X
-// server with real X input. scripts/test-windows.sh unpacks the zip, prepares
-// a fresh Wine prefix and names the unpacked program in ROCKDRIFT_EXE.
+// A ported game as a player gets it: the Windows release's rockdrift.exe
+// under Wine, or the Linux archive's rockdrift inside a fresh Debian system,
+// played on a private X server with real X input. scripts/test-windows.sh and
+// scripts/test-linux.sh unpack the release, name the unpacked game in
+// ROCKDRIFT_GAME and the command line that starts it (wine, or
+// scripts/in-root.sh with its system) in ROCKDRIFT_LAUNCHER.
 //
-// Wine gives the game the real clock, so its rocks are not known in advance:
-// every check here holds wherever the rocks are. Wine ends console lines with
-// CR LF, as Windows does.
+// These games run on the real clock, so their rocks are not known in
+// advance: every check here holds wherever the rocks are. Wine ends console
+// lines with CR LF, as Windows does.
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <signal.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -14,8 +17,10 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "game/field.h"
 #include "game_process.h"
@@ -29,8 +34,23 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const fs::path EXE = environment_value("ROCKDRIFT_EXE");
-const fs::path WINE = environment_value("WINE").empty() ? "/usr/bin/wine" : environment_value("WINE");
+const fs::path GAME = environment_value("ROCKDRIFT_GAME");
+const bool WINDOWS = GAME.extension() == ".exe";
+
+// The launcher's words, then the game.
+std::vector<std::string> command_line()
+{
+    std::istringstream launcher(environment_value("ROCKDRIFT_LAUNCHER"));
+    std::vector<std::string> words;
+    for (std::string word; launcher >> word;) {
+        words.push_back(word);
+    }
+    words.push_back(GAME.string());
+    return words;
+}
+const std::vector<std::string> COMMAND = command_line();
+const fs::path BINARY = COMMAND.front();
+const std::vector<std::string> ARGUMENTS(COMMAND.begin() + 1, COMMAND.end());
 
 // The console as a Linux program would have written it.
 std::string without_cr(std::string text)
@@ -56,12 +76,12 @@ bool shows_first_ready_screen_among_any_rocks(const Screenshot& s)
     return shows_ready_screen(s, 1);
 }
 
-class WindowsGame : public GameSession {
+class PortedGame : public GameSession {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(EXE.empty()) << "ROCKDRIFT_EXE names no rockdrift.exe";
-        ASSERT_TRUE(fs::is_regular_file(EXE)) << EXE << " is not there";
+        ASSERT_FALSE(GAME.empty()) << "ROCKDRIFT_GAME names no game";
+        ASSERT_TRUE(fs::is_regular_file(GAME)) << GAME << " is not there";
         GameSession::SetUp();
     }
 
@@ -73,15 +93,18 @@ protected:
         if (game) {
             game.reset();
         }
-        std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1");
+        if (WINDOWS) {
+            std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1");
+        }
         std::error_code ignored;
         fs::remove_all(elsewhere, ignored);
     }
 
-    // From the folder it was unpacked into, as Explorer starts it.
+    // From the folder it was unpacked into, as Explorer or a launcher beside
+    // the game starts it.
     void start()
     {
-        GameSession::start(WINE, EXE.parent_path(), {}, {EXE.string()}, shows_first_ready_screen_among_any_rocks);
+        GameSession::start(BINARY, GAME.parent_path(), {}, ARGUMENTS, shows_first_ready_screen_among_any_rocks);
     }
 
     bool key(const std::string& name) { return xdotool("key " + name); }
@@ -112,16 +135,17 @@ protected:
         return false;
     }
 
-    // A folder without assets/, removed after each test.
-    const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-no-assets-" + std::to_string(::getpid()));
+    // A folder beside the unpacked one (which a system the game runs in sees
+    // too), without assets/; removed after each test.
+    const fs::path elsewhere = GAME.parent_path().parent_path() / "no-assets";
 };
 
 } // namespace
 
-TEST_F(WindowsGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsIt)
+TEST_F(PortedGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsIt)
 {
     start();
-    std::cout << "start-up under Wine to the first ready frame: "
+    std::cout << "start-up to the first ready frame: "
               << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
     const Screenshot s = screen();
     EXPECT_TRUE(shows_ready_screen(s, 1));
@@ -130,7 +154,7 @@ TEST_F(WindowsGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsI
     expect_quiet_end("window closed on the ready screen");
 }
 
-TEST_F(WindowsGame, SpaceStartsPlayAndAClickFires)
+TEST_F(PortedGame, SpaceStartsPlayAndAClickFires)
 {
     start();
     start_play(1);
@@ -144,7 +168,7 @@ TEST_F(WindowsGame, SpaceStartsPlayAndAClickFires)
     expect_quiet_end("window closed during play");
 }
 
-TEST_F(WindowsGame, EscapeDuringPlayGoesOnToDifficultyTwo)
+TEST_F(PortedGame, EscapeDuringPlayGoesOnToDifficultyTwo)
 {
     start();
     start_play(1);
@@ -155,7 +179,7 @@ TEST_F(WindowsGame, EscapeDuringPlayGoesOnToDifficultyTwo)
     expect_quiet_end("window closed on the second ready screen");
 }
 
-TEST_F(WindowsGame, EscapeOnTheGameOverScreenEndsTheGame)
+TEST_F(PortedGame, EscapeOnTheGameOverScreenEndsTheGame)
 {
     // A ship left alone is hit sooner or later, and the more rocks the
     // sooner: each level that has not hit it in a few seconds is skipped.
@@ -197,10 +221,10 @@ TEST_F(WindowsGame, EscapeOnTheGameOverScreenEndsTheGame)
     expect_quiet_end("Escape on the game-over screen");
 }
 
-TEST_F(WindowsGame, WithoutItsImagesItSaysSoAndExitsWithOne)
+TEST_F(PortedGame, WithoutItsImagesItSaysSoAndExitsWithOne)
 {
     fs::create_directories(elsewhere);
-    GameProcess g(WINE, elsewhere, {}, {EXE.string()});
+    GameProcess g(BINARY, elsewhere, {}, ARGUMENTS);
     const std::optional<int> status = g.wait(PATIENCE);
     ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
     EXPECT_EQ(*status, 1);
@@ -208,13 +232,16 @@ TEST_F(WindowsGame, WithoutItsImagesItSaysSoAndExitsWithOne)
     EXPECT_EQ(g.out(), "");
 }
 
-TEST_F(WindowsGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessageBox)
+TEST_F(PortedGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessageBox)
 {
+    if (!WINDOWS) {
+        GTEST_SKIP() << "only Windows shows a message box";
+    }
     // Wine's start runs a program as Explorer does: in the program's own
     // folder, with no console. Here the folder holds the program alone.
     fs::create_directories(elsewhere);
-    fs::copy_file(EXE, elsewhere / "rockdrift.exe");
-    GameProcess g(WINE, elsewhere, {}, {"start", "/wait", "/unix", (elsewhere / "rockdrift.exe").string()});
+    fs::copy_file(GAME, elsewhere / "rockdrift.exe");
+    GameProcess g(BINARY, elsewhere, {}, {"start", "/wait", "/unix", (elsewhere / "rockdrift.exe").string()});
 
     // The message box has the game's title too, but not the game's size.
     Window box = 0;
@@ -236,12 +263,65 @@ TEST_F(WindowsGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessa
     EXPECT_EQ(*status, 1);
 }
 
-TEST_F(WindowsGame, WithoutADisplayItSaysSoAndExitsWithOne)
+TEST_F(PortedGame, ItsLauncherFindsTheImagesFromAnyDirectory)
 {
-    GameProcess g(WINE, EXE.parent_path(), {{"DISPLAY", std::nullopt}}, {EXE.string()});
+    if (WINDOWS) {
+        GTEST_SKIP() << "Windows starts a program in its own folder";
+    }
+    // On SDL's dummy driver, asked for by name, the game plays with no
+    // display at all, as long as it found its images.
+    std::vector<std::string> command = COMMAND;
+    command.back() = (GAME.parent_path() / "rockdrift.sh").string();
+    GameProcess g(command.front(), "/", {{"SDL_VIDEODRIVER", "dummy"}}, {command.begin() + 1, command.end()});
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(g.running()) << "the game ended: " << g.out() << g.err();
+    g.signal(SIGTERM);
+    EXPECT_EQ(g.wait(PATIENCE), 0);
+    EXPECT_EQ(g.err(), "");
+}
+
+TEST_F(PortedGame, OnAWaylandDesktopWithoutXItShowsTheReadyScreen)
+{
+    if (WINDOWS) {
+        GTEST_SKIP() << "Wayland is Linux's";
+    }
+    // Weston in a window of this test's X server, showing one program full
+    // screen at the game's size: what that window shows is what the game
+    // drew through Wayland alone, without X or XWayland.
+    const fs::path runtime = elsewhere / "runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    GameProcess weston("/usr/bin/weston", runtime, {{"XDG_RUNTIME_DIR", runtime.string()}},
+                       {"--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so", "--socket=wayland-0",
+                        "--width=" + std::to_string(WIDTH), "--height=" + std::to_string(HEIGHT), "--idle-time=0"});
+    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
+    while (!fs::exists(runtime / "wayland-0") && weston.running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    window = x.find("Weston Compositor - screen0", 1s);
+    ASSERT_NE(window, 0u) << "Weston did not start: " << weston.err();
+
+    game = std::make_unique<GameProcess>(
+        BINARY, GAME.parent_path(),
+        GameProcess::Environment{{"DISPLAY", std::nullopt}, {"XDG_RUNTIME_DIR", runtime.string()},
+                                 {"WAYLAND_DISPLAY", "wayland-0"}},
+        ARGUMENTS);
+    EXPECT_TRUE(wait_for(shows_first_ready_screen_among_any_rocks, PATIENCE))
+        << "no ready screen on Wayland; the game said: " << game->out() << game->err();
+    EXPECT_TRUE(game->running());
+}
+
+TEST_F(PortedGame, WithoutADisplayItSaysSoAndExitsWithOne)
+{
+    GameProcess g(BINARY, GAME.parent_path(), {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}},
+                  ARGUMENTS);
     const std::optional<int> status = g.wait(PATIENCE);
     ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
     EXPECT_EQ(*status, 1);
     EXPECT_EQ(without_cr(g.out()), "ERROR IN MAIN(): 1\n\n");
-    EXPECT_EQ(g.err(), "");
+    // On Linux the Wayland library may add a line of its own on standard
+    // error when the session has no runtime folder either.
+    if (WINDOWS) {
+        EXPECT_EQ(g.err(), "");
+    }
 }
