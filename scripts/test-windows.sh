@@ -6,6 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 . scripts/step.sh
+. scripts/version.sh
 STEP_LOGS=build-windows/logs
 
 # shellcheck disable=SC2086
@@ -29,9 +30,8 @@ check_resources()
     wrestool -x -t14 "$exe" >"$work/rockdrift.ico"
     sizes=$(icotool -l "$work/rockdrift.ico" | sed 's/.*--width=\([0-9]*\).*/\1/' | tr '\n' ' ')
     [ "$sizes" = "16 24 32 48 64 128 256 " ] || { echo "icon sizes: $sizes"; return 1; }
-    version=$(sed -n 's/^project(rockdrift VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     strings=$(wrestool -x --raw -t16 "$exe" | iconv -c -f UTF-16LE -t UTF-8 | tr -c '[:print:]' '\n' | grep .)
-    for name in ProductName=Rockdrift ProductVersion="$version" FileVersion="$version"; do
+    for name in ProductName=Rockdrift ProductVersion="$VERSION" FileVersion="$VERSION"; do
         echo "$strings" | grep -x -A1 "${name%%=*}" | tail -n 1 | grep -qx "${name#*=}" || { echo "no $name"; return 1; }
     done
 }
