@@ -19,7 +19,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -166,10 +165,12 @@ TEST_P(WebGame, SpaceStartsPlayAndAClickOnTheScaledCanvasFiresAShotSeenInFlight)
         }
         ASSERT_TRUE(browser.send("move 512 100"));
         ASSERT_TRUE(browser.send("click 512 100"));
-        EXPECT_TRUE(wait_for(shot_in_the_ships_column, 5s)) << "no shot flies up from the ship";
-        return;
+        if (wait_for(shot_in_the_ships_column, 5s)) {
+            return;
+        }
+        // A rock crossing the column may have taken the shot: deal again.
     }
-    FAIL() << "white rocks in the shot's way in every deal";
+    FAIL() << "no shot seen flying up from the ship in any deal";
 }
 
 TEST_P(WebGame, EscapeDuringPlayLeadsToTheReadyScreenOfDifficultyTwo)
@@ -275,12 +276,11 @@ TEST_F(WebPage, ReloadsAndPlaysWithItsServerStopped)
     const std::string folder = environment_value("ROCKDRIFT_WEB_SITE");
     GameProcess server("/usr/bin/env", folder, {}, {"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
     std::string out;
-    std::smatch port;
-    for (int tries = 0; !std::regex_search(out = server.out(), port, std::regex("port (\\d+)")); ++tries) {
+    for (int tries = 0; (out = server.out()).find(" port ") == std::string::npos; ++tries) {
         ASSERT_LT(tries, 100) << "no server for ROCKDRIFT_WEB_SITE (" << folder << "): " << server.err();
         std::this_thread::sleep_for(50ms);
     }
-    const std::string url = "http://127.0.0.1:" + port[1].str() + "/";
+    const std::string url = "http://127.0.0.1:" + std::to_string(std::stoi(out.substr(out.find(" port ") + 6))) + "/";
 
     ASSERT_TRUE(open_ready_screen(url)) << "no ready screen";
     ASSERT_TRUE(wait_for_page("offline_ready", "1", 30s)) << "the service worker never took over";
