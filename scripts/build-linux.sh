@@ -7,19 +7,19 @@
 # It is built inside a Debian 11 system made with debootstrap, with that
 # system's GCC and C library, so that it asks nothing newer of the player's
 # system. That system and the libraries are made once and kept in the cache
-# (see scripts/sources.sh and scripts/roots.sh), keyed by their versions and
+# (see scripts/lib/sources.sh and scripts/lib/roots.sh), keyed by their versions and
 # recipes. Needs root, for debootstrap and chroot.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/archive.sh
-. scripts/packages.sh
-. scripts/sources.sh
-. scripts/step.sh
-. scripts/roots.sh
-. scripts/version.sh
+. scripts/lib/archive.sh
+. scripts/lib/packages.sh
+. scripts/lib/sources.sh
+. scripts/lib/step.sh
+. scripts/lib/roots.sh
+. scripts/lib/version.sh
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "build-linux: making and entering the Debian 11 build system needs root (see README.md)" >&2
+    echo "build-linux: making and entering the Debian 11 build system needs root (see docs/building.md)" >&2
     exit 1
 fi
 
@@ -28,7 +28,7 @@ STEP_LOGS=$OUT/logs
 ARCHIVE=$OUT/rockdrift-linux-x64.tar.gz
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/deps.sh $LINUX_PACKAGES
+step "Installing missing packages" scripts/lib/deps.sh $LINUX_PACKAGES
 fetch_sources
 # shellcheck disable=SC2086
 debian_root bullseye $LINUX_BUILD_ROOT_PACKAGES
@@ -41,7 +41,7 @@ PREFIX=$ROCKDRIFT_CACHE/linux/${SOURCES_KEY}_$(basename "$ROOT")_$recipe
 in_build_system()
 {
     mkdir -p "$PREFIX"
-    scripts/in-root.sh "$ROOT" "$ROCKDRIFT_CACHE/sources:/rockdrift/sources" "$PREFIX:/rockdrift/prefix" \
+    scripts/lib/in-root.sh "$ROOT" "$ROCKDRIFT_CACHE/sources:/rockdrift/sources" "$PREFIX:/rockdrift/prefix" \
         "$(pwd):/rockdrift/game" -- env SDL2_SOURCE="/rockdrift/sources/$(basename "$SDL2_SOURCE")" \
         SDL2_IMAGE_SOURCE="/rockdrift/sources/$(basename "$SDL2_IMAGE_SOURCE")" \
         SDL2_GFX_SOURCE="/rockdrift/sources/$(basename "$SDL2_GFX_SOURCE")" sh -c "cd /rockdrift/game && $1"
@@ -75,7 +75,7 @@ step "Building the game in Debian 11" in_build_system "
     cmake --build $OUT/game -j 2 --target rockdrift &&
     strip --strip-all --remove-section=.comment -o $OUT/game/rockdrift-stripped $OUT/game/rockdrift"
 
-# The same bytes from the same sources (see scripts/archive.sh).
+# The same bytes from the same sources (see scripts/lib/archive.sh).
 make_archive()
 {
     stage=$OUT/stage

@@ -5,15 +5,15 @@
 # server can host that folder (scripts/serve-web.sh serves it here).
 #
 # SDL2, SDL2_image and SDL2_gfx are cross-built with emcc from Debian's
-# sources once, into the cache (ROCKDRIFT_CACHE, see scripts/sources.sh),
+# sources once, into the cache (ROCKDRIFT_CACHE, see scripts/lib/sources.sh),
 # under a key made of their versions, emcc's version and the recipe
 # (web/deps/), so later runs skip straight to the game.
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
-. scripts/packages.sh
-. scripts/step.sh
-. scripts/sources.sh
+. scripts/lib/packages.sh
+. scripts/lib/step.sh
+. scripts/lib/sources.sh
 
 JOBS=${JOBS:-2}
 STEP_LOGS=$ROOT/build-web/logs
@@ -24,7 +24,7 @@ NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs${NODE_PATH:+:$NODE_PATH}
 export NODE_PATH
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/deps.sh $WEB_PACKAGES
+step "Installing missing packages" scripts/lib/deps.sh $WEB_PACKAGES
 fetch_sources
 
 emcc_version=$(emcc -dumpversion)

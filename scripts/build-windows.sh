@@ -3,14 +3,14 @@
 # folder rockdrift/ with rockdrift.exe (everything linked in), its images, the
 # license texts and a README for players. SDL2, SDL2_image and SDL2_gfx are
 # cross-built once from Debian's sources and kept in the cache (see
-# scripts/sources.sh), keyed by their versions, the compiler's and the recipe's.
+# scripts/lib/sources.sh), keyed by their versions, the compiler's and the recipe's.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/archive.sh
-. scripts/packages.sh
-. scripts/sources.sh
-. scripts/step.sh
-. scripts/version.sh
+. scripts/lib/archive.sh
+. scripts/lib/packages.sh
+. scripts/lib/sources.sh
+. scripts/lib/step.sh
+. scripts/lib/version.sh
 . packaging/windows/libraries.sh
 
 OUT=build-windows
@@ -18,7 +18,7 @@ STEP_LOGS=$OUT/logs
 ZIP=$OUT/rockdrift-windows-x64.zip
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/deps.sh $WINDOWS_PACKAGES
+step "Installing missing packages" scripts/lib/deps.sh $WINDOWS_PACKAGES
 fetch_sources
 
 # The recipe: how the libraries are built, and the exact compiler package.
@@ -57,7 +57,7 @@ crlf()
     sed 's/\r$//; s/$/\r/' "$1" >"$2"
 }
 
-# The same bytes from the same sources (see scripts/archive.sh).
+# The same bytes from the same sources (see scripts/lib/archive.sh).
 make_zip()
 {
     stage=$OUT/stage

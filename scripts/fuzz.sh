@@ -9,9 +9,9 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES
+scripts/lib/deps.sh $TEST_PACKAGES
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_FUZZ=ON \
     -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_WERROR=ON

@@ -6,9 +6,9 @@
 set -eu
 prefix=$(realpath -m "${1:-/usr/local}")
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $RELEASE_PACKAGES
+scripts/lib/deps.sh $RELEASE_PACKAGES
 
 packaging/build-release.sh
 mkdir -p "$prefix" 2>/dev/null || true

@@ -4,8 +4,8 @@
 # first ready frame, main-thread load and the tick rate.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
-. scripts/web-driver.sh
+. scripts/lib/packages.sh
+. scripts/lib/web-driver.sh
 
 echo "Installing Chromium, Node and puppeteer-core"
 install_driver >/dev/null

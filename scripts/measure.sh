@@ -4,9 +4,9 @@
 # Usage: scripts/measure.sh [RUNS]   (default 5; every figure is a median)
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES
+scripts/lib/deps.sh $TEST_PACKAGES
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=ON -DROCKDRIFT_BENCHMARKS=ON
 cmake --build build-bench -j "$(nproc)" --target measure_game

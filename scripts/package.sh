@@ -4,9 +4,9 @@
 # whatever Debian packages the build needs first.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $PACKAGE_PACKAGES
+scripts/lib/deps.sh $PACKAGE_PACKAGES
 
 packaging/build-release.sh
 rm -f build-pkg/rockdrift_*.deb

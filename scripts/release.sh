@@ -15,9 +15,9 @@
 #   scripts/release.sh [--allow-dirty]
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/archive.sh
-. scripts/step.sh
-. scripts/version.sh
+. scripts/lib/archive.sh
+. scripts/lib/step.sh
+. scripts/lib/version.sh
 STEP_LOGS=release-logs
 
 case ${1:-} in

@@ -3,12 +3,12 @@
 # directory, where it finds its images in assets/.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $BUILD_PACKAGES
+scripts/lib/deps.sh $BUILD_PACKAGES
 
 echo "Building the game in build-release/"
 log=build-release.log
-scripts/build-game.sh build-release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+scripts/lib/build-game.sh build-release >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 rm -f "$log"
 exec build-release/rockdrift

@@ -12,9 +12,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 minutes=${1:?usage: scripts/soak.sh MINUTES}
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $BUILD_PACKAGES xvfb xdotool
+scripts/lib/deps.sh $BUILD_PACKAGES xvfb xdotool
 
 cmake -S . -B build-soak -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF >/dev/null
 cmake --build build-soak -j "$(nproc)" --target rockdrift >/dev/null

@@ -5,9 +5,9 @@
 # with lintian and, when run as root, installed with dpkg and removed again.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES
+scripts/lib/deps.sh $TEST_PACKAGES
 
 fail()
 {

@@ -6,14 +6,14 @@
 # server, on Weston without X, and without a display. Needs root.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
-. scripts/sources.sh
-. scripts/step.sh
-. scripts/roots.sh
+. scripts/lib/packages.sh
+. scripts/lib/sources.sh
+. scripts/lib/step.sh
+. scripts/lib/roots.sh
 STEP_LOGS=build-linux/logs
 
 # shellcheck disable=SC2086
-step "Installing the packages of the tests" scripts/deps.sh $LINUX_TEST_PACKAGES
+step "Installing the packages of the tests" scripts/lib/deps.sh $LINUX_TEST_PACKAGES
 scripts/build-linux.sh
 # The tests are a program of this machine, built with the other tests.
 step "Building the tests of the ported games" scripts/build-tests.sh ported_game_tests
@@ -48,6 +48,6 @@ for suite in bullseye bookworm trixie; do
     rm -rf "${work:?}/rockdrift"
     tar -xzf build-linux/rockdrift-linux-x64.tar.gz -C "$work"
     echo "Playing the archive in Debian $suite"
-    ROCKDRIFT_GAME=$game ROCKDRIFT_LAUNCHER="$(pwd)/scripts/in-root.sh $ROOT $work:$work --" \
+    ROCKDRIFT_GAME=$game ROCKDRIFT_LAUNCHER="$(pwd)/scripts/lib/in-root.sh $ROOT $work:$work --" \
         build/ported_game_tests --gtest_brief=1
 done

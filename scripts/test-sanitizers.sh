@@ -6,9 +6,9 @@
 # fails its test.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/deps.sh $TEST_PACKAGES
+scripts/lib/deps.sh $TEST_PACKAGES
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_SANITIZE=ON -DROCKDRIFT_WERROR=ON \
     -DROCKDRIFT_BENCHMARKS=OFF

@@ -15,7 +15,7 @@ fail()
 
 build=build-play
 rm -rf "$build"
-scripts/build-game.sh "$build" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+scripts/lib/build-game.sh "$build" -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
     >"$build.log" 2>&1 || { cat "$build.log"; fail "the game does not build with the play packages alone"; }
 for line in "Tests: not built" "Benchmarks: not built"; do
     [ "$(grep -c "^-- $line" "$build.log")" -eq 1 ] || fail "CMake did not say '$line' once"
@@ -32,7 +32,7 @@ for tool in sh dpkg-query grep id; do
 done
 chmod 755 "$tools"
 status=0
-said=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env PATH="$tools" sh scripts/deps.sh cmake \
+said=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env PATH="$tools" sh scripts/lib/deps.sh cmake \
     rockdrift-missing-package 2>&1) || status=$?
 [ "$status" -ne 0 ] || fail "deps.sh succeeded for a plain user without sudo"
 echo "$said" | grep -qx "    apt-get update && apt-get install -y rockdrift-missing-package" ||

@@ -9,9 +9,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
-. scripts/packages.sh
-. scripts/step.sh
-. scripts/web-driver.sh
+. scripts/lib/packages.sh
+. scripts/lib/step.sh
+. scripts/lib/web-driver.sh
 
 STEP_LOGS=$ROOT/build-web/logs
 

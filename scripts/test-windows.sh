@@ -4,13 +4,13 @@
 # server (tests/ported_game_test.cpp).
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
-. scripts/step.sh
-. scripts/version.sh
+. scripts/lib/packages.sh
+. scripts/lib/step.sh
+. scripts/lib/version.sh
 STEP_LOGS=build-windows/logs
 
 # shellcheck disable=SC2086
-step "Installing the packages of the tests" scripts/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
+step "Installing the packages of the tests" scripts/lib/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
 scripts/build-windows.sh
 # The tests are a Linux program, built with the other tests.
 step "Building the Wine tests" scripts/build-tests.sh ported_game_tests

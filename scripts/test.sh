@@ -6,7 +6,7 @@
 # failed, and the exit status is 0 only when none failed.
 set -eu
 cd "$(dirname "$0")/.."
-. scripts/packages.sh
+. scripts/lib/packages.sh
 logs=build-logs
 rm -rf "$logs"
 mkdir -p "$logs"
@@ -35,7 +35,7 @@ stage()
 }
 
 # shellcheck disable=SC2086
-stage packages scripts/deps.sh $TEST_PACKAGES
+stage packages scripts/lib/deps.sh $TEST_PACKAGES
 # The game, its tools, tests and benchmarks; then the world's rules, the play
 # loop on SDL's dummy driver, the artwork and the real game under Xvfb.
 stage build scripts/build-tests.sh

@@ -1,12 +1,12 @@
 #!/bin/sh
-# Runs a command inside a Debian root made by scripts/roots.sh, with that
+# Runs a command inside a Debian root made by scripts/lib/roots.sh, with that
 # system's own libraries, compiler and C library, and with this machine's
 # devices, processes and X server. Host folders are mounted where the command
 # expects them. Every mount lives in a mount namespace of this command alone,
 # so nothing is left on the host and the cached root keeps its contents
 # (only the mount points are made in it). Needs root.
 #
-#   scripts/in-root.sh ROOT [HOST_DIR:DIR_IN_ROOT]... -- COMMAND [ARGUMENT...]
+#   scripts/lib/in-root.sh ROOT [HOST_DIR:DIR_IN_ROOT]... -- COMMAND [ARGUMENT...]
 #
 # The command starts in the directory this one was started in, or in / when
 # the root has no such path. Its process is this one, so signals reach it and
@@ -17,7 +17,7 @@ if [ -z "${ROCKDRIFT_IN_NAMESPACE:-}" ]; then
 fi
 unset ROCKDRIFT_IN_NAMESPACE
 
-root=${1:?usage: scripts/in-root.sh ROOT [HOST_DIR:DIR_IN_ROOT]... -- COMMAND [ARGUMENT...]}
+root=${1:?usage: scripts/lib/in-root.sh ROOT [HOST_DIR:DIR_IN_ROOT]... -- COMMAND [ARGUMENT...]}
 shift
 # A /tmp of its own, with the X server's sockets in it.
 mount -t tmpfs -o mode=1777 tmpfs "$root/tmp"

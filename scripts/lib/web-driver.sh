@@ -11,10 +11,10 @@
 install_driver()
 {
     # shellcheck disable=SC2086
-    scripts/deps.sh $WEB_TEST_PACKAGES
-    command -v node >/dev/null || scripts/deps.sh nodejs
+    scripts/lib/deps.sh $WEB_TEST_PACKAGES
+    command -v node >/dev/null || scripts/lib/deps.sh nodejs
     # Debian's npm only where none came with Node: the two can conflict.
-    command -v npm >/dev/null || scripts/deps.sh npm
+    command -v npm >/dev/null || scripts/lib/deps.sh npm
     # Through npm's own registry configuration.
     PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund
 }

@@ -2,14 +2,14 @@
 # Minimal Debian systems made with debootstrap, from the archive this
 # machine's apt already uses: the oldest system the Linux archive supports,
 # to build it on, and fresh systems to play it on. Sourced (after
-# scripts/sources.sh and scripts/step.sh) by scripts/build-linux.sh and
+# scripts/lib/sources.sh and scripts/lib/step.sh) by scripts/build-linux.sh and
 # scripts/test-linux.sh. Each root is made once and kept in the cache,
 # keyed by its suite, its packages and this recipe:
 #
 #   debian_root SUITE PACKAGE...   sets ROOT to a minbase system of that
 #                                  Debian release with those packages
 #
-# Commands run inside a root through scripts/in-root.sh. Making one, like
+# Commands run inside a root through scripts/lib/in-root.sh. Making one, like
 # entering one, needs root.
 
 # The URI of the first Debian archive among the machine's deb entries, in the
@@ -49,7 +49,7 @@ debian_root()
     suite=$1
     shift
     packages=$(echo "$@" | tr ' ' ',')
-    key=$(echo "$packages" | cat - scripts/roots.sh | sha256sum | cut -c 1-12)
+    key=$(echo "$packages" | cat - scripts/lib/roots.sh | sha256sum | cut -c 1-12)
     ROOT=$ROCKDRIFT_CACHE/roots/${suite}_$key
     if [ -f "$ROOT.complete" ]; then
         echo "Debian $suite: cached in $ROOT"
