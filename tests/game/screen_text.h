@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "autopilot.h"
 #include "game/field.h"
 #include "game/level.h"
 #include "test_access.h"
@@ -118,6 +120,19 @@ inline bool shows_first_ready_screen(const Screenshot& screen)
     return shows_text(screen, ready_lines(1));
 }
 
+// The letters of the ready screen of this difficulty, whatever rocks lie
+// around them (where the rocks are not known).
+inline bool shows_ready_letters(const Screenshot& screen, int difficulty)
+{
+    static std::map<int, Screenshot> references;
+    const std::vector<Text> lines = ready_lines(difficulty);
+    const auto [reference, made] = references.try_emplace(difficulty);
+    if (made) {
+        reference->second = text_reference(lines);
+    }
+    return shows_letters(screen, reference->second, lines);
+}
+
 // What the game-over screen writes over the last frame of play.
 inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
 
@@ -135,7 +150,7 @@ inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
     const std::vector<Text> text = ready_lines(1);
     const int top = text.front().y;
     const int bottom = text.back().y + 8;
-    for (unsigned seed = from;; ++seed) {
+    return first_seed(from, [&](unsigned seed) {
         std::srand(seed);
         Level l(1);
         bool clear = true;
@@ -144,8 +159,6 @@ inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
             const int y = static_cast<int>(a.getY());
             clear = clear && (y + radius <= top || y - radius >= bottom);
         }
-        if (clear) {
-            return seed;
-        }
-    }
+        return clear;
+    });
 }

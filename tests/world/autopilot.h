@@ -187,19 +187,28 @@ std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play
     return std::nullopt;
 }
 
+// The first seed from `from` on that `fits`: the game's rocks are dealt
+// again until they suit what a test needs.
+template <typename Fits> unsigned first_seed(unsigned from, Fits fits)
+{
+    unsigned seed = from;
+    while (!fits(seed)) {
+        ++seed;
+    }
+    return seed;
+}
+
 // The first seed from `from` on whose level an idle ship survives this many
 // ticks: for watching a game run without it ending.
 inline unsigned survivable_seed(unsigned from, int difficulty, int ticks)
 {
-    for (unsigned seed = from;; ++seed) {
+    return first_seed(from, [&](unsigned seed) {
         std::srand(seed);
         Level l(difficulty);
         int t = 0;
         while (t < ticks && tick(l)) {
             ++t;
         }
-        if (t == ticks) {
-            return seed;
-        }
-    }
+        return t == ticks;
+    });
 }
