@@ -12,25 +12,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path fresh_directory()
-{
-    static int counter = 0;
-    fs::path dir = fs::temp_directory_path() /
-                   ("rockdrift-console-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::create_directories(dir);
-    return dir;
-}
-
-} // namespace
-
 GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env,
                          const std::vector<std::string>& arguments)
-    : console(fresh_directory())
 {
-    const std::string out_file = console / "stdout";
-    const std::string err_file = console / "stderr";
+    const std::string out_file = console.path() / "stdout";
+    const std::string err_file = console.path() / "stderr";
     // Made before the fork: the child only calls what is safe there.
     std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) {
@@ -69,8 +55,6 @@ GameProcess::~GameProcess()
         kill(child, SIGKILL);
         wait(std::chrono::seconds(5));
     }
-    std::error_code ignored;
-    fs::remove_all(console, ignored);
 }
 
 bool GameProcess::running()
@@ -101,12 +85,12 @@ std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
 
 std::string GameProcess::out() const
 {
-    return read_file(console / "stdout");
+    return read_file(console.path() / "stdout");
 }
 
 std::string GameProcess::err() const
 {
-    return read_file(console / "stderr");
+    return read_file(console.path() / "stderr");
 }
 
 GameProcess::Environment started_in(unsigned second)

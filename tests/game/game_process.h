@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
 #include "waiting.h"
 
 // The real game binary, started as a child process in a working directory of
@@ -37,7 +38,7 @@ public:
     std::string err() const;
 
 private:
-    std::filesystem::path console;
+    const TempDir console{"console"};
     pid_t child = -1;
     std::optional<int> status;
 };

@@ -23,6 +23,7 @@
 #include "game_process.h"
 #include "game_session.h"
 #include "screen_text.h"
+#include "temp_dir.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -117,15 +118,11 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(GameSession::SetUp());
-        root = fs::temp_directory_path() / ("rockdrift-hostile-" + std::to_string(::getpid()));
-        fs::remove_all(root);
         fs::create_directories(root / "assets");
         for (const auto& entry : fs::directory_iterator(SOURCE / "assets")) {
             fs::create_symlink(entry.path(), root / "assets" / entry.path().filename());
         }
     }
-    void TearDown() override { fs::remove_all(root); }
-
     fs::path image(const std::string& name) const { return root / "assets" / name; }
     fs::path victim() const { return image(VICTIM); }
 
@@ -150,7 +147,8 @@ protected:
         std::cout << what << ": failed to load, peak resident memory " << e.peak_kib / MIB << " MiB\n";
     }
 
-    fs::path root;
+    const TempDir tmp{"hostile"};
+    const fs::path root = tmp.path();
 };
 
 struct Hostile {

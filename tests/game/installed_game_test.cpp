@@ -3,7 +3,6 @@
 // names the command in ROCKDRIFT_COMMAND, once for each way of installing.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "game_process.h"
 #include "game_session.h"
 #include "screen_text.h"
+#include "temp_dir.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -25,14 +25,12 @@ protected:
         ASSERT_FALSE(command.empty()) << "ROCKDRIFT_COMMAND names no installed command";
         ASSERT_TRUE(fs::is_regular_file(command)) << command << " is not installed";
         GameSession::SetUp();
-        fs::create_directories(elsewhere);
     }
-
-    void TearDown() override { fs::remove_all(elsewhere); }
 
     const fs::path command = environment_value("ROCKDRIFT_COMMAND");
     // Empty, so nothing the game needs can be found in it.
-    const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-elsewhere-" + std::to_string(::getpid()));
+    const TempDir tmp{"elsewhere"};
+    const fs::path elsewhere = tmp.path();
 };
 
 } // namespace
