@@ -64,8 +64,7 @@ protected:
 TEST_F(Game, ReadyScreenShowsTheFieldTheThreeLinesAndTheShip)
 {
     start();
-    std::cout << "start-up to first ready frame: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
+    std::cout << "start-up to first ready frame: " << startup.count() << " ms\n";
     const Screenshot s = screen();
     EXPECT_TRUE(shows_text(s, ready_lines(1)));
     EXPECT_TRUE(background_in_the_corners(s));

@@ -44,7 +44,7 @@ protected:
         game = std::make_unique<GameProcess>(binary, cwd, env, arguments);
         window = await_screen(ready);
         ASSERT_NE(window, 0u) << "no ready screen; the game said: " << game->out() << game->err();
-        startup = std::chrono::steady_clock::now() - started;
+        startup = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window))) << "the window did not take the focus";
     }
 
@@ -122,5 +122,5 @@ protected:
     XClient x;
     std::unique_ptr<GameProcess> game;
     Window window = 0;
-    std::chrono::steady_clock::duration startup{};
+    std::chrono::milliseconds startup{};
 };

@@ -30,7 +30,8 @@ constexpr int QUICK_LOSS_TICKS = 100;
 // lost within two seconds by a ship that is left alone.
 unsigned quickly_lost_seed()
 {
-    return first_seed(1'700'000'000, [](unsigned seed) { return lose_level(seed, 1, QUICK_LOSS_TICKS).has_value(); });
+    return first_seed(1'700'000'000,
+                      [](unsigned seed) { return play_ahead(seed, 1, QUICK_LOSS_TICKS, Outcome::Lost).has_value(); });
 }
 
 struct Stop {

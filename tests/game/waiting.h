@@ -37,8 +37,7 @@ private:
 
 // Asks `done` every `pause` until it answers true, and then says true; false
 // when the time runs out first. It is asked at least once.
-template <typename Done>
-bool poll_until(Done done, std::chrono::milliseconds timeout, std::chrono::milliseconds pause)
+template <typename Done> bool poll_until(Done done, std::chrono::milliseconds timeout, std::chrono::milliseconds pause)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {

@@ -117,8 +117,7 @@ protected:
 TEST_F(PortedGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsIt)
 {
     start();
-    std::cout << "start-up to the first ready frame: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
+    std::cout << "start-up to the first ready frame: " << startup.count() << " ms\n";
     const Screenshot s = screen();
     EXPECT_TRUE(shows_ready_screen(s, 1));
     EXPECT_TRUE(ship_alone_at_the_centre(s));

@@ -219,7 +219,7 @@ TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
 TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 {
     const std::optional<Playthrough> lost =
-        first_playthrough(1, 200, [](unsigned seed) { return lose_level(seed, 2, 1500); });
+        first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 2, 1500, Outcome::Lost); });
     ASSERT_TRUE(lost.has_value()) << "no seed loses within 1500 ticks";
     const unsigned seed = lost->seed;
 
@@ -250,7 +250,7 @@ TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
 {
     const std::optional<Playthrough> cleared =
-        first_playthrough(1, 200, [](unsigned seed) { return clear_level(seed, 1, 3000); });
+        first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 1, 3000, Outcome::Cleared); });
     ASSERT_TRUE(cleared.has_value()) << "the autopilot clears no level";
     const unsigned seed = cleared->seed;
 
