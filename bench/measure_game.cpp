@@ -36,7 +36,6 @@ namespace {
 
 const fs::path GAME = ROCKDRIFT_PATH;
 const fs::path FLOOR = FLOOR_PATH;
-const fs::path FIXED_TIME = FIXED_TIME_PATH;
 const fs::path SOURCE = SOURCE_DIR;
 // What profiling found, written by hand; the page ends with it.
 const fs::path FINDINGS = SOURCE / "bench" / "findings.md";
@@ -50,14 +49,6 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::string read_file(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // User plus system CPU time of all the process's threads, in seconds.
@@ -131,20 +122,13 @@ Run measure(XClient& x, const std::string& game_display, const std::string& floo
 {
     Run run;
     const Clock::time_point start = Clock::now();
-    GameProcess game(GAME, SOURCE,
-                     {{"DISPLAY", game_display},
-                      {"LD_PRELOAD", FIXED_TIME.string()},
-                      {"ROCKDRIFT_FIXED_TIME", std::to_string(seed)}});
+    GameProcess::Environment env = started_in(seed);
+    env["DISPLAY"] = game_display;
+    GameProcess game(GAME, SOURCE, env);
     // SDL replaces its first window when it brings up an OpenGL renderer, so
     // the window is looked for again on every poll.
     Window w = 0;
-    while (Clock::now() - start < 20s) {
-        w = x.find("Rockdrift", 0s);
-        if (w != 0 && ready_screen_shown(x, w)) {
-            break;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
+    poll_until([&] { return (w = x.find("Rockdrift", 0s)) != 0 && ready_screen_shown(x, w); }, 20s, 1ms);
     run.startup_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(1s);
     run.ready_cpu = cpu_shares({game.pid()})[0];

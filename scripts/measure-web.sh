@@ -11,7 +11,7 @@ echo "Installing Chromium, Node and puppeteer-core"
 install_driver >/dev/null
 scripts/build-web.sh
 mkdir -p build-web/floor
-cp tests/web/floor.html build-web/floor/index.html
+cp tests/ports/web/floor.html build-web/floor/index.html
 serve_build_web
 echo "Measuring (about four minutes)"
-python3 tests/web/measure.py "http://127.0.0.1:$web_port/site/" "http://127.0.0.1:$web_port/floor/"
+python3 tests/ports/web/measure.py "http://127.0.0.1:$web_port/site/" "http://127.0.0.1:$web_port/floor/"

@@ -2,7 +2,7 @@
 # Builds the Linux archive (scripts/build-linux.sh), checks what its game asks
 # of the player's system, and plays it, unpacked into a fresh folder, inside
 # fresh minimal Debian 11, 12 and 13 systems that have a desktop's X, Wayland
-# and OpenGL libraries but no SDL (tests/ported_game_test.cpp): on a private X
+# and OpenGL libraries but no SDL (tests/ports/ported_game_test.cpp): on a private X
 # server, on Weston without X, and without a display. Needs root.
 set -eu
 cd "$(dirname "$0")/.."

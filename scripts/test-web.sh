@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the browser site (scripts/build-web.sh), serves it on 127.0.0.1 and
-# plays it (tests/web_game_test.cpp, driving tests/web/driver.mjs) in
+# plays it (tests/ports/web_game_test.cpp, driving tests/ports/web/driver.mjs) in
 # Debian's headless Chromium and Firefox ESR, through puppeteer-core, and in
 # WebKitGTK, through WebKitWebDriver: the ready screen, play, firing and
 # Escape in all three; in Chromium also the fit at every window size, full

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the Windows release, unpacks its zip into a fresh folder and plays
 # the real rockdrift.exe under Wine, in a fresh Wine prefix, on a private X
-# server (tests/ported_game_test.cpp).
+# server (tests/ports/ported_game_test.cpp).
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/lib/packages.sh

@@ -4,7 +4,7 @@
 #
 #   install_driver    Debian's Chromium, Firefox ESR, WebKitGTK's WebDriver
 #                     and Node, and puppeteer-core from
-#                     tests/web/package-lock.json (no browser is downloaded)
+#                     tests/ports/web/package-lock.json (no browser is downloaded)
 #   serve_build_web   serves build-web/ on a free port of 127.0.0.1 in the
 #                     background until the script exits; sets web_port
 
@@ -16,7 +16,7 @@ install_driver()
     # Debian's npm only where none came with Node: the two can conflict.
     command -v npm >/dev/null || scripts/lib/deps.sh npm
     # Through npm's own registry configuration.
-    PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/web --no-audit --no-fund
+    PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tests/ports/web --no-audit --no-fund
 }
 
 serve_build_web()

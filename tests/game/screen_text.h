@@ -4,15 +4,17 @@
 // with SDL2_gfx, the way the game draws them, and compared pixel for pixel
 // with a screenshot of its window.
 #include <SDL.h>
-#include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "autopilot.h"
+#include "canvas.h"
 #include "game/field.h"
 #include "game/level.h"
 #include "test_access.h"
@@ -21,32 +23,14 @@
 inline constexpr std::uint32_t BACKGROUND = 0xFF080808;
 inline constexpr std::uint32_t WHITE = 0xFFFFFFFF;
 
-// One line of text with its top-left corner.
-struct Text {
-    int x, y;
-    std::string line;
-};
-
-// The white text pixels that stringRGBA draws for the given lines.
+// The white text pixels that the game draws for the given lines.
 inline Screenshot text_reference(const std::vector<Text>& lines)
 {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, WIDTH, HEIGHT, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
-    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-    SDL_RenderClear(r);
-    for (const Text& t : lines) {
-        stringRGBA(r, Sint16(t.x), Sint16(t.y), t.line.c_str(), 255, 255, 255, 255);
-    }
-    SDL_RenderFlush(r);
-    Screenshot shot;
-    shot.width = WIDTH;
-    shot.height = HEIGHT;
-    shot.pixels.assign(static_cast<std::uint32_t*>(s->pixels),
-                       static_cast<std::uint32_t*>(s->pixels) + std::size_t(WIDTH) * HEIGHT);
-    gfxPrimitivesSetFont(nullptr, 0, 0);
-    SDL_DestroyRenderer(r);
-    SDL_FreeSurface(s);
-    return shot;
+    const Canvas canvas;
+    SDL_SetRenderDrawColor(sdlRenderer, 0, 0, 0, 255);
+    SDL_RenderClear(sdlRenderer);
+    draw_text(lines);
+    return Screenshot{WIDTH, HEIGHT, read_frame(sdlRenderer)};
 }
 
 // Every pixel of the text is white on screen, and there are no more white
@@ -105,22 +89,25 @@ inline bool shows_letters(const Screenshot& screen, const Screenshot& reference,
     return letters > 0 && white < all;
 }
 
-// The three lines of the screen that waits for Space before each level.
-inline std::vector<Text> ready_lines(int difficulty)
-{
-    return {{468, 404, "LEVEL READY"},
-            {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
-            {432, 444, "PRESS SPACE TO START"}};
-}
-
 inline bool shows_first_ready_screen(const Screenshot& screen)
 {
     return shows_text(screen, ready_lines(1));
 }
 
-// What the game-over screen writes over the last frame of play.
-inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
+// The letters of the ready screen of this difficulty, whatever rocks lie
+// around them (where the rocks are not known).
+inline bool shows_ready_letters(const Screenshot& screen, int difficulty)
+{
+    static std::map<int, Screenshot> references;
+    const std::vector<Text> lines = ready_lines(difficulty);
+    const auto [reference, made] = references.try_emplace(difficulty);
+    if (made) {
+        reference->second = text_reference(lines);
+    }
+    return shows_letters(screen, reference->second, lines);
+}
 
+// What the game-over screen writes over the last frame of play.
 inline bool shows_game_over(const Screenshot& screen)
 {
     static const Screenshot reference = text_reference(GAME_OVER_LINES);
@@ -135,7 +122,7 @@ inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
     const std::vector<Text> text = ready_lines(1);
     const int top = text.front().y;
     const int bottom = text.back().y + 8;
-    for (unsigned seed = from;; ++seed) {
+    return first_seed(from, [&](unsigned seed) {
         std::srand(seed);
         Level l(1);
         bool clear = true;
@@ -144,8 +131,6 @@ inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
             const int y = static_cast<int>(a.getY());
             clear = clear && (y + radius <= top || y - radius >= bottom);
         }
-        if (clear) {
-            return seed;
-        }
-    }
+        return clear;
+    });
 }

@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 VirtualDisplay::VirtualDisplay()
 {
@@ -90,15 +89,9 @@ XClient::~XClient()
 
 Window XClient::find(const std::string& title, std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        const std::vector<Window> found = find_all(title);
-        if (!found.empty()) {
-            return found.front();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return 0;
+    std::vector<Window> found;
+    poll_until([&] { return !(found = find_all(title)).empty(); }, timeout, std::chrono::milliseconds(10));
+    return found.empty() ? 0 : found.front();
 }
 
 // WM_NAME, or the UTF-8 _NET_WM_NAME that some programs (Weston) set alone.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "game/level.h"
@@ -17,6 +18,17 @@
 inline bool is_background(std::uint32_t p)
 {
     return p == BACKGROUND;
+}
+
+// The field's colour in all four corners of the screen.
+inline ::testing::AssertionResult background_in_the_corners(const Screenshot& s)
+{
+    for (auto [x, y] : {std::pair{0, 0}, {WIDTH - 1, 0}, {0, HEIGHT - 1}, {WIDTH - 1, HEIGHT - 1}}) {
+        if (!is_background(s.at(x, y))) {
+            return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is not the background";
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // A shot: a 3 x 3 square of white with the background all round it, which

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Measures the browser build through tests/web/driver.mjs and prints the
+"""Measures the browser build through tests/ports/web/driver.mjs and prints the
 figures as Markdown: load time to the first ready frame with a warm browser,
 main-thread load on the ready screen and in play, the tick rate, and the
 tick rate at each window size the page is tested at (in the tests' browser).
 
 Usage: measure.py SITE_URL FLOOR_URL  (scripts/measure-web.sh serves both)
 
-FLOOR_URL is tests/web/floor.html, a page that only clears a WebGL canvas of
+FLOOR_URL is tests/ports/web/floor.html, a page that only clears a WebGL canvas of
 the game's size 50 times a second: what any such page costs this browser.
 """
 import os
@@ -20,7 +20,7 @@ WARM_LOADS = 5
 SECONDS = 10
 # Ten seconds of play at 50 ticks a second, less what a lost game would cut.
 FULL_SAMPLE = 450
-# The windows of tests/web_game_test.cpp: desktops, then a phone's.
+# The windows of tests/ports/web_game_test.cpp: desktops, then a phone's.
 WINDOWS = ["1366x657", "1280x720", "1920x969", "1024x600", "800x600", "844x390 touch", "390x844 touch"]
 
 

@@ -17,10 +17,11 @@
 #include <filesystem>
 #include <memory>
 #include <numbers>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "temp_dir.h"
 
 #ifndef ASSETS_DIR
 #error "ASSETS_DIR must name the directory holding the committed artwork"
@@ -332,29 +333,6 @@ TEST(RockArtwork, EveryRockHasItsOwnShape)
 // Regenerating the artwork
 // ---------------------------------------------------------------------------
 
-// A fresh directory under the system temp dir, removed again at the end.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("rockdrift-art-" + std::to_string(random()) + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 std::string quoted(const fs::path& p)
 {
     // Appended piece by piece: g++ 12 at -O3 wrongly warns about "'" + s.
@@ -385,7 +363,7 @@ bool samePixels(const SDL_Surface& a, const SDL_Surface& b)
 
 TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel)
 {
-    const TempDir tmp;
+    const TempDir tmp("art");
     const fs::path assets = tmp.path() / "assets";
     ASSERT_EQ(runMakeArt(assets, tmp.path() / "icons"), 0) << MAKE_ART_PATH << " failed";
 
@@ -410,7 +388,7 @@ TEST(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixel)
 
 TEST(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize)
 {
-    const TempDir tmp;
+    const TempDir tmp("art");
     const fs::path icons = tmp.path() / "icons";
     ASSERT_EQ(runMakeArt(tmp.path() / "assets", icons), 0) << MAKE_ART_PATH << " failed";
     for (int size : {16, 24, 32, 48, 64, 128, 192, 256, 512}) {

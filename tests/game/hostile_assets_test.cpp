@@ -19,11 +19,11 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "game_process.h"
 #include "game_session.h"
 #include "screen_text.h"
+#include "temp_dir.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -59,27 +59,21 @@ struct Ending {
 Ending wait_for_end(GameProcess& game, std::chrono::milliseconds timeout)
 {
     Ending e;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
+    const auto ended = [&] {
         siginfo_t info{};
         rusage usage{};
-        if (syscall(SYS_waitid, P_PID, game.pid(), &info, WEXITED | WNOWAIT | WNOHANG, &usage) == 0 &&
-            info.si_pid == game.pid()) {
-            e.peak_kib = usage.ru_maxrss;
-            e.status = game.wait(5s);
-            break;
+        if (syscall(SYS_waitid, P_PID, game.pid(), &info, WEXITED | WNOWAIT | WNOHANG, &usage) != 0 ||
+            info.si_pid != game.pid()) {
+            return false;
         }
-        std::this_thread::sleep_for(5ms);
-    } while (std::chrono::steady_clock::now() < deadline);
+        e.peak_kib = usage.ru_maxrss;
+        e.status = game.wait(5s);
+        return true;
+    };
+    poll_until(ended, timeout, 5ms);
     e.out = game.out();
     e.err = game.err();
     return e;
-}
-
-std::string slurp(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void write(const fs::path& file, const std::string& bytes)
@@ -119,20 +113,16 @@ std::string png_claiming(std::uint32_t width, std::uint32_t height)
 
 // A working directory whose assets/ links to every real image, so that one
 // of them can be swapped for something hostile.
-class HostileAssets : public ::testing::Test {
+class HostileAssets : public GameSession {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
-        root = fs::temp_directory_path() / ("rockdrift-hostile-" + std::to_string(::getpid()));
-        fs::remove_all(root);
+        ASSERT_NO_FATAL_FAILURE(GameSession::SetUp());
         fs::create_directories(root / "assets");
         for (const auto& entry : fs::directory_iterator(SOURCE / "assets")) {
             fs::create_symlink(entry.path(), root / "assets" / entry.path().filename());
         }
     }
-    void TearDown() override { fs::remove_all(root); }
-
     fs::path image(const std::string& name) const { return root / "assets" / name; }
     fs::path victim() const { return image(VICTIM); }
 
@@ -157,9 +147,8 @@ protected:
         std::cout << what << ": failed to load, peak resident memory " << e.peak_kib / MIB << " MiB\n";
     }
 
-    Patience patience;
-    VirtualDisplay display;
-    fs::path root;
+    const TempDir tmp{"hostile"};
+    const fs::path root = tmp.path();
 };
 
 struct Hostile {
@@ -171,7 +160,7 @@ struct Hostile {
 
 TEST_F(HostileAssets, AnImageThatCannotBeReadEndsTheGameWithOneLineAndStatusOne)
 {
-    const std::string real = slurp(SOURCE / "assets" / VICTIM);
+    const std::string real = read_file(SOURCE / "assets" / VICTIM);
     ASSERT_GT(real.size(), 100u);
     const Hostile cases[] = {
         {"an empty file", [](const fs::path& p) { write(p, ""); }},
@@ -228,16 +217,10 @@ TEST_F(HostileAssets, AVeryLargeValidImageLoadsAndTheGameReachesItsReadyScreen)
     ASSERT_TRUE(saved) << SDL_GetError();
 
     // Any other seed may put a white rock under the text.
-    GameProcess game(GAME, root,
-                     GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME_PATH},
-                                              {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
-    XClient x;
-    ASSERT_TRUE(x.connected());
-    const Window window = patience.renew_on(await_ready_screen(x, game, patience.left(PATIENCE)));
-    ASSERT_NE(window, 0u) << "no ready screen";
+    ASSERT_NO_FATAL_FAILURE(start(GAME, root, started_in(clear_text_rows_seed())));
     x.request_close(window);
 
-    const Ending e = wait_for_end(game, patience.left(PATIENCE));
+    const Ending e = wait_for_end(*game, patience.left(PATIENCE));
     ASSERT_TRUE(e.status.has_value()) << "the game did not end";
     EXPECT_EQ(*e.status, 0);
     EXPECT_EQ(e.out, "");

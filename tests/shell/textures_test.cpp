@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "temp_dir.h"
 #include "textures.h"
 
 namespace {
@@ -72,7 +73,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(canvas.ready());
-        root = fs::temp_directory_path() / ("rockdrift-textures-" + std::to_string(::getpid()));
         fs::create_directories(root / "assets");
         const std::vector<std::string> names = catalogue();
         for (int i = 0; i < int(names.size()); ++i) {
@@ -90,7 +90,6 @@ protected:
     {
         empty_tables(true);
         fs::current_path(previous);
-        fs::remove_all(root);
     }
 
     static void empty_tables(bool destroy)
@@ -136,7 +135,8 @@ protected:
     }
 
     Canvas canvas;
-    fs::path root;
+    const TempDir tmp{"textures"};
+    const fs::path root = tmp.path();
     fs::path previous;
 };
 

@@ -9,37 +9,14 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string slurp(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path fresh_directory()
-{
-    static int counter = 0;
-    fs::path dir = fs::temp_directory_path() /
-                   ("rockdrift-console-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::create_directories(dir);
-    return dir;
-}
-
-} // namespace
-
 GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env,
                          const std::vector<std::string>& arguments)
-    : console(fresh_directory())
 {
-    const std::string out_file = console / "stdout";
-    const std::string err_file = console / "stderr";
+    const std::string out_file = console.path() / "stdout";
+    const std::string err_file = console.path() / "stderr";
     // Made before the fork: the child only calls what is safe there.
     std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) {
@@ -78,8 +55,6 @@ GameProcess::~GameProcess()
         kill(child, SIGKILL);
         wait(std::chrono::seconds(5));
     }
-    std::error_code ignored;
-    fs::remove_all(console, ignored);
 }
 
 bool GameProcess::running()
@@ -96,30 +71,31 @@ void GameProcess::signal(int sig)
 
 std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!status) {
-        int raw = 0;
-        const pid_t done = waitpid(child, &raw, WNOHANG);
-        if (done == child) {
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    poll_until(
+        [this] {
+            int raw = 0;
+            if (!status && waitpid(child, &raw, WNOHANG) == child) {
+                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            }
+            return status.has_value();
+        },
+        timeout, std::chrono::milliseconds(5));
     return status;
 }
 
 std::string GameProcess::out() const
 {
-    return slurp(console / "stdout");
+    return read_file(console.path() / "stdout");
 }
 
 std::string GameProcess::err() const
 {
-    return slurp(console / "stderr");
+    return read_file(console.path() / "stderr");
+}
+
+GameProcess::Environment started_in(unsigned second)
+{
+    return {{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(second)}};
 }
 
 std::string environment_value(const char* name)
@@ -128,12 +104,20 @@ std::string environment_value(const char* name)
     return value != nullptr ? value : "";
 }
 
-Finished run_game(const fs::path& binary, const fs::path& cwd, const GameProcess::Environment& env,
-                  std::chrono::milliseconds timeout)
+std::string read_file(const fs::path& file)
 {
-    GameProcess game(binary, cwd, env);
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Finished run_game(const fs::path& binary, const fs::path& cwd, const GameProcess::Environment& env,
+                  const std::vector<std::string>& arguments)
+{
+    GameProcess game(binary, cwd, env, arguments);
     Finished f;
-    f.status = game.wait(timeout);
+    f.status = game.wait(PATIENCE);
     f.out = game.out();
     f.err = game.err();
     return f;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The browser build in a browser, for the browser tests: tests/web/driver.mjs
+// The browser build in a browser, for the browser tests: tests/ports/web/driver.mjs
 // runs the browser, and this talks to it one line at a time (the commands and
 // the engines are listed at the top of driver.mjs).
 #include <sys/types.h>

@@ -78,14 +78,7 @@ protected:
 
     bool wait_for_page(const std::string& name, const std::string& value, std::chrono::milliseconds timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        do {
-            if (browser.values("page")[name] == value) {
-                return true;
-            }
-            std::this_thread::sleep_for(50ms);
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
+        return poll_until([&] { return browser.values("page")[name] == value; }, timeout, 50ms);
     }
 
     // Loads the page until its first ready screen shows the three lines with
@@ -103,6 +96,22 @@ protected:
         return false;
     }
     bool open_ready_screen() { return open_ready_screen(site); }
+
+    // Plays `deal` (which sets its argument once it has seen what it looked
+    // for) on a fresh ready screen, and on another deal of the rocks while one
+    // spoils the check, up to DEALS; then fails with `failure`.
+    template <typename Deal> void in_some_deal(const std::string& failure, Deal deal)
+    {
+        for (int tried = 0; tried < DEALS; ++tried) {
+            ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+            bool seen = false;
+            deal(seen);
+            if (seen || HasFatalFailure()) {
+                return;
+            }
+        }
+        FAIL() << failure;
+    }
 
     // Starts play with the given key press (Space, or a finger on Start).
     bool start_play(const std::string& command = "key Space press")
@@ -135,9 +144,7 @@ TEST_P(WebGame, ReadyScreenShowsTheThreeLinesAndTheShipOnACanvasFittedToALaptopW
     const Screenshot s = browser.screen();
     EXPECT_TRUE(shows_text(s, ready_lines(1)));
     EXPECT_TRUE(ship_alone_at_the_centre(s));
-    for (auto [x, y] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) {
-        EXPECT_TRUE(is_background(s.at(x, y))) << x << ", " << y;
-    }
+    EXPECT_TRUE(background_in_the_corners(s));
 
     // The game has the keyboard from the start, and its keys leave the page
     // where it is.
@@ -155,35 +162,27 @@ TEST_P(WebGame, ReadyScreenShowsTheThreeLinesAndTheShipOnACanvasFittedToALaptopW
 
 TEST_P(WebGame, SpaceStartsPlayAndAClickOnTheScaledCanvasFiresAShotSeenInFlight)
 {
-    for (int deal = 0; deal < DEALS; ++deal) {
-        ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+    in_some_deal("no shot seen flying up from the ship in any deal", [&](bool& seen) {
         ASSERT_TRUE(start_play()) << "Space did not start play";
         const Screenshot before = browser.screen();
         ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !(s == before); }, PATIENCE)) << "frames do not change";
         if (shot_in_the_ships_column(browser.screen())) {
-            continue; // a white rock in the shot's way
+            return; // a white rock in the shot's way
         }
         ASSERT_TRUE(browser.send("move 512 100"));
         ASSERT_TRUE(browser.send("click 512 100"));
-        if (wait_for(shot_in_the_ships_column, 5s)) {
-            return;
-        }
         // A rock crossing the column may have taken the shot: deal again.
-    }
-    FAIL() << "no shot seen flying up from the ship in any deal";
+        seen = wait_for(shot_in_the_ships_column, 5s);
+    });
 }
 
 TEST_P(WebGame, EscapeDuringPlayLeadsToTheReadyScreenOfDifficultyTwo)
 {
-    for (int deal = 0; deal < DEALS; ++deal) {
-        ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+    in_some_deal("no ready screen for difficulty 2 in any deal", [&](bool& seen) {
         ASSERT_TRUE(start_play()) << "Space did not start play";
         ASSERT_TRUE(browser.send("key Escape press"));
-        if (wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 15s)) {
-            return;
-        }
-    }
-    FAIL() << "no ready screen for difficulty 2 in any deal";
+        seen = wait_for([](const Screenshot& s) { return shows_text(s, ready_lines(2)); }, 15s);
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, WebGame, ::testing::Values("chromium", "firefox", "webkit"),
@@ -221,15 +220,13 @@ TEST_F(WebPage, FullScreenButtonShowsThePageFullScreenAndBackWithTheGameKeepingT
 
 TEST_F(WebPage, TouchControlsStartSteerAndSkipAndEachTapOnTheFieldFiresOneShot)
 {
-    // The text is drawn over the rocks: whatever they are, its letters show.
-    const std::vector<Text> next_level = ready_lines(2);
-    const Screenshot letters = text_reference(next_level);
     ASSERT_TRUE(browser.send("viewport 844x390 touch"));
-    for (int deal = 0; deal < DEALS; ++deal) {
-        ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+    const std::string failure = "in every deal shots went missing or a rock came near the ship (or taps fired twice, "
+                                "reaching the seven shots early)";
+    in_some_deal(failure, [&](bool& seen) {
         ASSERT_TRUE(start_play("finger Start down") && browser.send("finger Start up")) << "Start did not start play";
         if (shot_in_the_ships_column(browser.screen())) {
-            continue; // a white rock in the shots' way
+            return; // a white rock in the shots' way
         }
         // A tap fires one shot towards where it lands; six more, a few ticks
         // apart, make the seven shots the game allows in flight. (Taps that
@@ -244,10 +241,11 @@ TEST_F(WebPage, TouchControlsStartSteerAndSkipAndEachTapOnTheFieldFiresOneShot)
         }
         std::this_thread::sleep_for(100ms);
         if (!first || shots_on_screen(browser.screen()) != 7) {
-            continue; // a rock took a shot
+            return; // a rock took a shot
         }
         ASSERT_TRUE(press_control("Escape"));
-        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return shows_letters(s, letters, next_level); }, 15s))
+        // The text is drawn over the rocks: whatever they are, its letters show.
+        ASSERT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_letters(s, 2); }, 15s))
             << "Escape did not skip to the next level";
 
         // One thumb steers right while the other taps.
@@ -262,12 +260,8 @@ TEST_F(WebPage, TouchControlsStartSteerAndSkipAndEachTapOnTheFieldFiresOneShot)
         for (int x = WIDTH / 2 + 30; x < WIDTH - 15 && !moved_right; x += 3) {
             moved_right = ship_alone_at(s, x);
         }
-        if (shots_on_screen(s) == 1 && moved_right) {
-            return;
-        }
-    }
-    FAIL() << "in every deal shots went missing or a rock came near the ship (or taps fired twice, reaching the "
-              "seven shots early)";
+        seen = shots_on_screen(s) == 1 && moved_right;
+    });
 }
 
 TEST_F(WebPage, ReloadsAndPlaysWithItsServerStopped)
@@ -276,10 +270,8 @@ TEST_F(WebPage, ReloadsAndPlaysWithItsServerStopped)
     const std::string folder = environment_value("ROCKDRIFT_WEB_SITE");
     GameProcess server("/usr/bin/env", folder, {}, {"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
     std::string out;
-    for (int tries = 0; (out = server.out()).find(" port ") == std::string::npos; ++tries) {
-        ASSERT_LT(tries, 100) << "no server for ROCKDRIFT_WEB_SITE (" << folder << "): " << server.err();
-        std::this_thread::sleep_for(50ms);
-    }
+    ASSERT_TRUE(poll_until([&] { return (out = server.out()).find(" port ") != std::string::npos; }, 5s, 50ms))
+        << "no server for ROCKDRIFT_WEB_SITE (" << folder << "): " << server.err();
     const std::string url = "http://127.0.0.1:" + std::to_string(std::stoi(out.substr(out.find(" port ") + 6))) + "/";
 
     ASSERT_TRUE(open_ready_screen(url)) << "no ready screen";
@@ -292,20 +284,15 @@ TEST_F(WebPage, ReloadsAndPlaysWithItsServerStopped)
 
 TEST_F(WebPage, GameOverShowsItsTwoLinesOverTheLastFrameAndThePageOffersAnotherGame)
 {
-    bool lost = false;
-    for (int deal = 0; deal < DEALS && !lost; ++deal) {
-        ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+    ASSERT_NO_FATAL_FAILURE(in_some_deal("no game-over screen", [&](bool& lost) {
         ASSERT_TRUE(start_play()) << "Space did not start play";
         lost = wait_for(shows_game_over, LONG_ENOUGH_TO_LOSE);
-    }
-    ASSERT_TRUE(lost) << "no game-over screen";
+    }));
 
     // The frame beneath is kept: the field's colour in the corners and the
     // top of the ship above the text, where a lost frame would be black.
     const Screenshot s = browser.screen();
-    for (auto [x, y] : {std::pair{0, 0}, {1023, 0}, {0, 767}, {1023, 767}}) {
-        EXPECT_TRUE(is_background(s.at(x, y))) << x << ", " << y;
-    }
+    EXPECT_TRUE(background_in_the_corners(s));
     int ship = 0;
     for (int y = 369; y < 384; ++y) {
         for (int x = 497; x <= 526; ++x) {
@@ -325,21 +312,19 @@ TEST_F(WebPage, GameOverShowsItsTwoLinesOverTheLastFrameAndThePageOffersAnotherG
 
 TEST_F(WebPage, PlayHoldsFiftyTicksASecond)
 {
-    for (int deal = 0; deal < DEALS; ++deal) {
-        ASSERT_TRUE(open_ready_screen()) << "no ready screen";
+    in_some_deal("the ship was hit within ten seconds in every deal", [&](bool& sampled) {
         ASSERT_TRUE(start_play()) << "Space did not start play";
         // Every tick draws one frame: frames counted over ten seconds, and
         // timed by the page from the last frame before to the last within.
         auto sample = browser.values("sample 10000");
         if (wait_for(shows_game_over, 0ms)) {
-            continue; // the ship was hit during the sample: frames stopped
+            return; // the ship was hit during the sample: frames stopped
         }
         const double rate = std::stod(sample["frames"]) * 1000.0 / std::stod(sample["frame_ms"]);
         std::cout << "ticks a second over 10 s of play: " << rate << "\n";
         EXPECT_GE(rate, LEAST_TICK_RATE);
-        return;
-    }
-    FAIL() << "the ship was hit within ten seconds in every deal";
+        sampled = true;
+    });
 }
 
 TEST(WebGameWithoutAssets, ThePageSaysTextureLoadingFailed)
@@ -348,12 +333,9 @@ TEST(WebGameWithoutAssets, ThePageSaysTextureLoadingFailed)
     ASSERT_FALSE(bare.empty()) << "ROCKDRIFT_WEB_BARE_URL is not set; run scripts/test-web.sh";
     Browser browser;
     ASSERT_TRUE(browser.send("open " + bare));
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
     std::string console;
-    while (console.find("Texture loading failed") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(100ms);
-        console = browser.console();
-    }
+    poll_until([&] { return (console = browser.console()).find("Texture loading failed") != std::string::npos; }, 20s,
+               100ms);
     EXPECT_EQ(console, "Texture loading failed\n");
     EXPECT_EQ(browser.values("page")["ended"], "1");
 }

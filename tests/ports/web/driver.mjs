@@ -1,4 +1,4 @@
-// Drives the browser build for the browser tests (tests/web_game_test.cpp)
+// Drives the browser build for the browser tests (tests/ports/web_game_test.cpp)
 // and the measuring script, in the engine named as the argument: chromium
 // (the default: Debian's headless Chromium through puppeteer-core), firefox
 // (Firefox ESR, headless, through puppeteer-core and WebDriver BiDi) or

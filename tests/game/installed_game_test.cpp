@@ -3,10 +3,7 @@
 // names the command in ROCKDRIFT_COMMAND, once for each way of installing.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,52 +11,38 @@
 #include "game_process.h"
 #include "game_session.h"
 #include "screen_text.h"
+#include "temp_dir.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path FIXED_TIME = FIXED_TIME_PATH;
-
-class InstalledGame : public ::testing::Test {
+class InstalledGame : public GameSession {
 protected:
     void SetUp() override
     {
         ASSERT_FALSE(command.empty()) << "ROCKDRIFT_COMMAND names no installed command";
         ASSERT_TRUE(fs::is_regular_file(command)) << command << " is not installed";
-        ASSERT_TRUE(display.ready()) << "Xvfb did not start";
-        ASSERT_TRUE(x.connected());
-        fs::create_directories(elsewhere);
+        GameSession::SetUp();
     }
-
-    void TearDown() override { fs::remove_all(elsewhere); }
 
     const fs::path command = environment_value("ROCKDRIFT_COMMAND");
     // Empty, so nothing the game needs can be found in it.
-    const fs::path elsewhere = fs::temp_directory_path() / ("rockdrift-elsewhere-" + std::to_string(::getpid()));
-    VirtualDisplay display;
-    XClient x;
+    const TempDir tmp{"elsewhere"};
+    const fs::path elsewhere = tmp.path();
 };
 
 } // namespace
 
 TEST_F(InstalledGame, StartsOnTheReadyScreenFromAnyDirectoryAndEndsQuietlyOnSigterm)
 {
-    GameProcess game(command, elsewhere,
-                     GameProcess::Environment{{"LD_PRELOAD", FIXED_TIME.string()},
-                                              {"ROCKDRIFT_FIXED_TIME", std::to_string(clear_text_rows_seed())}});
-    ASSERT_NE(await_ready_screen(x, game, PATIENCE), 0u)
-        << "no ready screen; the game said: " << game.out() << game.err();
+    ASSERT_NO_FATAL_FAILURE(start(command, elsewhere, started_in(clear_text_rows_seed())));
 
     // The launcher hands its process over to the game, so the signal reaches
     // the game itself and its status comes back unchanged.
-    game.signal(SIGTERM);
-    const std::optional<int> status = game.wait(PATIENCE);
-    ASSERT_TRUE(status.has_value()) << "the game did not end on SIGTERM";
-    EXPECT_EQ(*status, 0);
-    EXPECT_EQ(game.out(), "");
-    EXPECT_EQ(game.err(), "");
+    game->signal(SIGTERM);
+    expect_quiet_end("SIGTERM on the ready screen");
 }
 
 TEST_F(InstalledGame, PassesTheGamesFailureOnWhenThereIsNoDisplay)

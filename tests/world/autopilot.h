@@ -129,9 +129,13 @@ inline bool replay(Level& l, const std::vector<SDL_Event>& events)
     return true;
 }
 
-// Shoots at the nearest rock whenever a shot is free, until the level is
-// cleared. Nothing when the ship is hit first or time runs out.
-inline std::optional<Playthrough> clear_level(unsigned seed, int difficulty, int max_ticks)
+// How a level played ahead of time is to end.
+enum class Outcome { Cleared, Lost };
+
+// Plays a level from Space on, shooting at the nearest rock whenever a shot
+// is free when it is to be cleared, leaving the ship idle when it is to be
+// lost. Nothing when it ends the other way or time runs out.
+inline std::optional<Playthrough> play_ahead(unsigned seed, int difficulty, int max_ticks, Outcome wanted)
 {
     std::srand(seed);
     Level l(difficulty);
@@ -139,36 +143,16 @@ inline std::optional<Playthrough> clear_level(unsigned seed, int difficulty, int
     p.seed = seed;
     p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
     while (p.ticks < max_ticks) {
-        if (TestAccess::projectiles(l).size() < 7) {
+        if (wanted == Outcome::Cleared && TestAccess::projectiles(l).size() < 7) {
             const SDL_Point aim = intercept(TestAccess::ship(l), nearest(l));
             l.fire(aim.x, aim.y);
             p.events.push_back(click_event(aim.x, aim.y));
         }
         p.events.push_back(tick_event());
         ++p.ticks;
-        if (!tick(l)) {
-            return std::nullopt;
-        }
-        if (l.complete()) {
-            return p;
-        }
-    }
-    return std::nullopt;
-}
-
-// Leaves the ship idle until a rock reaches it.
-inline std::optional<Playthrough> lose_level(unsigned seed, int difficulty, int max_ticks)
-{
-    std::srand(seed);
-    Level l(difficulty);
-    Playthrough p;
-    p.seed = seed;
-    p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
-    while (p.ticks < max_ticks) {
-        p.events.push_back(tick_event());
-        ++p.ticks;
-        if (!tick(l)) {
-            return p;
+        const bool lost = !tick(l);
+        if (lost || l.complete()) {
+            return lost == (wanted == Outcome::Lost) ? std::optional(p) : std::nullopt;
         }
     }
     return std::nullopt;
@@ -187,19 +171,28 @@ std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play
     return std::nullopt;
 }
 
+// The first seed from `from` on that `fits`: the game's rocks are dealt
+// again until they suit what a test needs.
+template <typename Fits> unsigned first_seed(unsigned from, Fits fits)
+{
+    unsigned seed = from;
+    while (!fits(seed)) {
+        ++seed;
+    }
+    return seed;
+}
+
 // The first seed from `from` on whose level an idle ship survives this many
 // ticks: for watching a game run without it ending.
 inline unsigned survivable_seed(unsigned from, int difficulty, int ticks)
 {
-    for (unsigned seed = from;; ++seed) {
+    return first_seed(from, [&](unsigned seed) {
         std::srand(seed);
         Level l(difficulty);
         int t = 0;
         while (t < ticks && tick(l)) {
             ++t;
         }
-        if (t == ticks) {
-            return seed;
-        }
-    }
+        return t == ticks;
+    });
 }

@@ -4,6 +4,7 @@
 #include <SDL2_gfxPrimitives.h>
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "game/field.h"
@@ -42,6 +43,31 @@ inline std::vector<Uint32> read_frame(SDL_Renderer* renderer)
     std::vector<Uint32> pixels(std::size_t(WIDTH) * HEIGHT);
     SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), WIDTH * sizeof(Uint32));
     return pixels;
+}
+
+// One line of the game's text with its top-left corner.
+struct Text {
+    int x, y;
+    std::string line;
+};
+
+// The three lines of the screen that waits for Space before each level.
+inline std::vector<Text> ready_lines(int difficulty)
+{
+    return {{468, 404, "LEVEL READY"},
+            {456, 424, "DIFFICULTY: " + std::to_string(difficulty)},
+            {432, 444, "PRESS SPACE TO START"}};
+}
+
+// What the game-over screen writes over the last frame of play.
+inline const std::vector<Text> GAME_OVER_LINES = {{476, 384, "GAME OVER"}, {444, 404, "PRESS ESC TO EXIT"}};
+
+// Writes the lines in white with SDL2_gfx's font, as the game writes its text.
+inline void draw_text(const std::vector<Text>& lines)
+{
+    for (const Text& t : lines) {
+        stringRGBA(sdlRenderer, Sint16(t.x), Sint16(t.y), t.line.c_str(), 255, 255, 255, 255);
+    }
 }
 
 // A 1 x 1 opaque texture of one colour; drawn scaled, it fills its square.

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "game/field.h"
+#include "waiting.h"
 
 // A private X server (Xvfb) for the lifetime of the object; DISPLAY names it.
 class VirtualDisplay {
@@ -44,15 +44,12 @@ struct Screenshot {
 template <typename Take, typename Check>
 bool poll_screens(Take take, Check check, std::chrono::milliseconds timeout, std::chrono::milliseconds pause)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        const Screenshot s = take();
-        if (s.width == WIDTH && s.height == HEIGHT && check(s)) {
-            return true;
-        }
-        std::this_thread::sleep_for(pause);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return poll_until(
+        [&] {
+            const Screenshot s = take();
+            return s.width == WIDTH && s.height == HEIGHT && check(s);
+        },
+        timeout, pause);
 }
 
 // A client connection for looking at windows and asking them to close;

@@ -30,11 +30,8 @@ constexpr int QUICK_LOSS_TICKS = 100;
 // lost within two seconds by a ship that is left alone.
 unsigned quickly_lost_seed()
 {
-    for (unsigned seed = 1'700'000'000;; ++seed) {
-        if (lose_level(seed, 1, QUICK_LOSS_TICKS)) {
-            return seed;
-        }
-    }
+    return first_seed(1'700'000'000,
+                      [](unsigned seed) { return play_ahead(seed, 1, QUICK_LOSS_TICKS, Outcome::Lost).has_value(); });
 }
 
 struct Stop {
@@ -51,7 +48,7 @@ protected:
     void reach_game_over()
     {
         start(seed);
-        ASSERT_TRUE(xdotool("key space"));
+        ASSERT_TRUE(key("space"));
         ASSERT_TRUE(wait_for(shows_game_over, PATIENCE)) << "no game-over screen";
     }
 

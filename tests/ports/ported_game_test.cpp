@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -63,12 +62,7 @@ std::string without_cr(std::string text)
 // centre. A white rock may cross the text's rows.
 bool shows_ready_screen(const Screenshot& s, int difficulty)
 {
-    static std::map<int, Screenshot> references;
-    const std::vector<Text> lines = ready_lines(difficulty);
-    if (!references.contains(difficulty)) {
-        references[difficulty] = text_reference(lines);
-    }
-    return shows_letters(s, references[difficulty], lines) && ship_alone_at_the_centre(s);
+    return shows_ready_letters(s, difficulty) && ship_alone_at_the_centre(s);
 }
 
 bool shows_first_ready_screen_among_any_rocks(const Screenshot& s)
@@ -107,32 +101,10 @@ protected:
         GameSession::start(BINARY, GAME.parent_path(), {}, ARGUMENTS, shows_first_ready_screen_among_any_rocks);
     }
 
-    bool key(const std::string& name) { return xdotool("key " + name); }
-    bool click(int x_, int y_)
-    {
-        return xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x_) + " " +
-                       std::to_string(y_) + " click 1");
-    }
-
-    void start_play(int difficulty)
-    {
-        ASSERT_TRUE(key("space"));
-        ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !shows_ready_screen(s, difficulty); }, PATIENCE))
-            << "play did not start";
-    }
-
     // True on the ready screen of this difficulty, false if the game ends first.
     bool reaches_ready_screen(int difficulty)
     {
-        const auto deadline = std::chrono::steady_clock::now() + patience.left(PATIENCE);
-        while (game->running() && std::chrono::steady_clock::now() < deadline) {
-            const Screenshot s = x.capture(window);
-            if (s.width == WIDTH && s.height == HEIGHT && shows_ready_screen(s, difficulty)) {
-                return true;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
+        return await_screen([difficulty](const Screenshot& s) { return shows_ready_screen(s, difficulty); }) != 0;
     }
 
     // A folder beside the unpacked one (which a system the game runs in sees
@@ -145,8 +117,7 @@ protected:
 TEST_F(PortedGame, ReadyScreenShowsTheThreeLinesAndTheShipAndACloseRequestEndsIt)
 {
     start();
-    std::cout << "start-up to the first ready frame: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(startup).count() << " ms\n";
+    std::cout << "start-up to the first ready frame: " << startup.count() << " ms\n";
     const Screenshot s = screen();
     EXPECT_TRUE(shows_ready_screen(s, 1));
     EXPECT_TRUE(ship_alone_at_the_centre(s));
@@ -224,12 +195,11 @@ TEST_F(PortedGame, EscapeOnTheGameOverScreenEndsTheGame)
 TEST_F(PortedGame, WithoutItsImagesItSaysSoAndExitsWithOne)
 {
     fs::create_directories(elsewhere);
-    GameProcess g(BINARY, elsewhere, {}, ARGUMENTS);
-    const std::optional<int> status = g.wait(PATIENCE);
-    ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
-    EXPECT_EQ(*status, 1);
-    EXPECT_EQ(without_cr(g.err()), "Texture loading failed\n");
-    EXPECT_EQ(g.out(), "");
+    const Finished f = run_game(BINARY, elsewhere, {}, ARGUMENTS);
+    ASSERT_TRUE(f.status.has_value()) << "the game did not end (waiting on a dialog?)";
+    EXPECT_EQ(*f.status, 1);
+    EXPECT_EQ(without_cr(f.err), "Texture loading failed\n");
+    EXPECT_EQ(f.out, "");
 }
 
 TEST_F(PortedGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessageBox)
@@ -245,14 +215,14 @@ TEST_F(PortedGame, StartedFromTheDesktopWithoutItsImagesItShowsTheErrorInAMessag
 
     // The message box has the game's title too, but not the game's size.
     Window box = 0;
-    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
-    while (box == 0 && g.running() && std::chrono::steady_clock::now() < deadline) {
+    const auto shown = [&] {
         for (Window w : x.find_all("Rockdrift")) {
             const Screenshot s = x.capture(w);
             box = s.width > 0 && s.width < WIDTH && s.height < HEIGHT ? w : box;
         }
-        std::this_thread::sleep_for(10ms);
-    }
+        return box != 0 || !g.running();
+    };
+    poll_until(shown, PATIENCE, 10ms);
     ASSERT_NE(box, 0u) << "no message box";
     std::this_thread::sleep_for(200ms);
     EXPECT_TRUE(g.running()) << "the game did not wait for the player to read the message";
@@ -294,10 +264,7 @@ TEST_F(PortedGame, OnAWaylandDesktopWithoutXItShowsTheReadyScreen)
     GameProcess weston("/usr/bin/weston", runtime, {{"XDG_RUNTIME_DIR", runtime.string()}},
                        {"--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so", "--socket=wayland-0",
                         "--width=" + std::to_string(WIDTH), "--height=" + std::to_string(HEIGHT), "--idle-time=0"});
-    const auto deadline = std::chrono::steady_clock::now() + PATIENCE;
-    while (!fs::exists(runtime / "wayland-0") && weston.running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-    }
+    poll_until([&] { return fs::exists(runtime / "wayland-0") || !weston.running(); }, PATIENCE, 10ms);
     window = x.find("Weston Compositor - screen0", 1s);
     ASSERT_NE(window, 0u) << "Weston did not start: " << weston.err();
 
@@ -313,15 +280,14 @@ TEST_F(PortedGame, OnAWaylandDesktopWithoutXItShowsTheReadyScreen)
 
 TEST_F(PortedGame, WithoutADisplayItSaysSoAndExitsWithOne)
 {
-    GameProcess g(BINARY, GAME.parent_path(), {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}},
-                  ARGUMENTS);
-    const std::optional<int> status = g.wait(PATIENCE);
-    ASSERT_TRUE(status.has_value()) << "the game did not end (waiting on a dialog?)";
-    EXPECT_EQ(*status, 1);
-    EXPECT_EQ(without_cr(g.out()), "ERROR IN MAIN(): 1\n\n");
+    const Finished f =
+        run_game(BINARY, GAME.parent_path(), {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}}, ARGUMENTS);
+    ASSERT_TRUE(f.status.has_value()) << "the game did not end (waiting on a dialog?)";
+    EXPECT_EQ(*f.status, 1);
+    EXPECT_EQ(without_cr(f.out), "ERROR IN MAIN(): 1\n\n");
     // On Linux the Wayland library may add a line of its own on standard
     // error when the session has no runtime folder either.
     if (WINDOWS) {
-        EXPECT_EQ(g.err(), "");
+        EXPECT_EQ(f.err, "");
     }
 }

@@ -1,11 +1,9 @@
 #include <SDL.h>
-#include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <new>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,10 +29,7 @@ protected:
         std::srand(seed);
         Level l(difficulty);
         l.draw();
-        const std::string line = "DIFFICULTY: " + std::to_string(difficulty);
-        stringRGBA(sdlRenderer, 468, 404, "LEVEL READY", 255, 255, 255, 255);
-        stringRGBA(sdlRenderer, 456, 424, line.c_str(), 255, 255, 255, 255);
-        stringRGBA(sdlRenderer, 432, 444, "PRESS SPACE TO START", 255, 255, 255, 255);
+        draw_text(ready_lines(difficulty));
         return frame();
     }
 
@@ -224,7 +219,7 @@ TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
 TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 {
     const std::optional<Playthrough> lost =
-        first_playthrough(1, 200, [](unsigned seed) { return lose_level(seed, 2, 1500); });
+        first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 2, 1500, Outcome::Lost); });
     ASSERT_TRUE(lost.has_value()) << "no seed loses within 1500 ticks";
     const unsigned seed = lost->seed;
 
@@ -239,8 +234,7 @@ TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 
         // The tick that ended the game is not drawn: the text lies over the one before.
         after_ticks(seed, 2, lost->ticks - 1);
-        stringRGBA(sdlRenderer, 476, 384, "GAME OVER", 255, 255, 255, 255);
-        stringRGBA(sdlRenderer, 444, 404, "PRESS ESC TO EXIT", 255, 255, 255, 255);
+        draw_text(GAME_OVER_LINES);
         EXPECT_TRUE(same_frame(shown, frame()));
         EXPECT_GT(white_pixels(shown, 384, 412), 150u);
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -256,7 +250,7 @@ TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
 TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
 {
     const std::optional<Playthrough> cleared =
-        first_playthrough(1, 200, [](unsigned seed) { return clear_level(seed, 1, 3000); });
+        first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 1, 3000, Outcome::Cleared); });
     ASSERT_TRUE(cleared.has_value()) << "the autopilot clears no level";
     const unsigned seed = cleared->seed;
 

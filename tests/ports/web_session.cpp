@@ -33,8 +33,7 @@ Browser::Browser(const std::string& engine)
         dup2(answers[1], STDOUT_FILENO);
         close(commands[1]);
         close(answers[0]);
-        const std::string script = std::string(SOURCE_DIR) + "/tests/web/driver.mjs";
-        execlp("node", "node", script.c_str(), engine.c_str(), static_cast<char*>(nullptr));
+        execlp("node", "node", WEB_DRIVER_PATH, engine.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(commands[0]);
