@@ -276,7 +276,9 @@ const commands = {
                 inside: box.left >= 0 && box.top >= 0 && box.right <= innerWidth && box.bottom <= innerHeight ? 1 : 0,
                 scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight ? 1 : 0,
                 touch_controls: shown("pad") && shown("keys") ? 1 : 0,
-                fullscreen: document.fullscreenElement ? 1 : 0,
+                // Full screen once the page has settled in it, saying how to
+                // leave: until then its lines, the button among them, move.
+                fullscreen: document.fullscreenElement && document.getElementById("fullscreen-note").textContent ? 1 : 0,
                 offline_ready: navigator.serviceWorker?.controller ? 1 : 0,
             };
         });
