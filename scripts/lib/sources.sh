@@ -1,6 +1,6 @@
 # Debian's own sources of the libraries the game links (SDL2, SDL2_image,
-# SDL2_gfx), for the builds that cross-compile them: Windows and the browser.
-# Sourced by those scripts. Everything lands in the cache, outside any build
+# SDL2_gfx), for the builds that carry their own copy: Windows, the browser
+# and the Linux archive. Sourced by those scripts. Everything lands in the cache, outside any build
 # tree, once per version:
 #
 #   fetch_sources   sets SDL2_SOURCE, SDL2_IMAGE_SOURCE and SDL2_GFX_SOURCE to
