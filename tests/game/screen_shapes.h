@@ -20,13 +20,21 @@ inline bool is_background(std::uint32_t p)
     return p == BACKGROUND;
 }
 
-// The field's colour in all four corners of the screen.
-inline ::testing::AssertionResult background_in_the_corners(const Screenshot& s)
+// The field's colour over most of the screen: at least nine in ten points of
+// a grid across it, which a lost or black frame is not, whatever rocks and
+// lines of text lie over the field (a rock may sit on any corner).
+inline ::testing::AssertionResult mostly_background(const Screenshot& s)
 {
-    for (auto [x, y] : {std::pair{0, 0}, {WIDTH - 1, 0}, {0, HEIGHT - 1}, {WIDTH - 1, HEIGHT - 1}}) {
-        if (!is_background(s.at(x, y))) {
-            return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is not the background";
+    int points = 0;
+    int field = 0;
+    for (int y = 0; y < HEIGHT; y += 16) {
+        for (int x = 0; x < WIDTH; x += 16) {
+            ++points;
+            field += is_background(s.at(x, y));
         }
+    }
+    if (field * 10 < points * 9) {
+        return ::testing::AssertionFailure() << "the field's colour at only " << field << " of " << points << " points";
     }
     return ::testing::AssertionSuccess();
 }
