@@ -122,7 +122,7 @@ Run measure(XClient& x, const std::string& game_display, const std::string& floo
 {
     Run run;
     const Clock::time_point start = Clock::now();
-    GameProcess::Environment env = started_in(seed);
+    Environment env = started_in(seed);
     env["DISPLAY"] = game_display;
     GameProcess game(GAME, SOURCE, env);
     // SDL replaces its first window when it brings up an OpenGL renderer, so

@@ -10,11 +10,9 @@
 # (see scripts/lib/sources.sh and scripts/lib/roots.sh), keyed by their versions and
 # recipes. Needs root, for debootstrap and chroot.
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/archive.sh
-. scripts/lib/packages.sh
 . scripts/lib/sources.sh
-. scripts/lib/step.sh
 . scripts/lib/roots.sh
 . scripts/lib/version.sh
 
@@ -28,7 +26,7 @@ STEP_LOGS=$OUT/logs
 ARCHIVE=$OUT/rockdrift-linux-x64.tar.gz
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/lib/deps.sh $LINUX_PACKAGES
+need $LINUX_PACKAGES
 fetch_sources
 # shellcheck disable=SC2086
 debian_root bullseye $LINUX_BUILD_ROOT_PACKAGES
@@ -47,25 +45,22 @@ in_build_system()
         SDL2_GFX_SOURCE="/rockdrift/sources/$(basename "$SDL2_GFX_SOURCE")" sh -c "cd /rockdrift/game && $1"
 }
 
-if [ -f "$PREFIX/complete" ]; then
-    echo "Libraries for Linux: cached in $PREFIX"
-else
-    # The prefix is written into the libraries' pkg-config and CMake files, so
-    # they are built where they stay, and only marked complete at the end.
-    rm -rf "$PREFIX"
+# The prefix is written into the libraries' pkg-config and CMake files, so
+# they are built where they stay.
+build_libraries()
+{
     for library in sdl2 sdl2_image sdl2_gfx; do
-        step "Building $library in Debian 11 (once)" in_build_system \
-            ". packaging/linux/libraries.sh && build_$library /rockdrift/prefix /tmp"
+        in_build_system ". packaging/linux/libraries.sh && build_$library /rockdrift/prefix /tmp"
     done
     # SDL leaves out what it finds no headers for, without failing.
     for driver in X11 WAYLAND; do
         grep -q "^#define SDL_VIDEO_DRIVER_${driver}_DYNAMIC " "$PREFIX/include/SDL2/SDL_config.h" || {
-            echo "SDL2 was built without its $driver video driver (see $STEP_LOGS)" >&2
-            exit 1
+            echo "SDL2 was built without its $driver video driver"
+            return 1
         }
     done
-    touch "$PREFIX/complete"
-fi
+}
+cached "$PREFIX" "Building SDL2, SDL2_image and SDL2_gfx in Debian 11" build_libraries
 
 # GCC 10's C++ runtime goes into the game: the player's may be older.
 step "Building the game in Debian 11" in_build_system "

@@ -5,7 +5,7 @@
 #
 #   scripts/build-tests.sh [TARGET...]
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
 if [ $# -eq 0 ]; then
     cmake --build build -j "$(nproc)"

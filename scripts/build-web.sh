@@ -9,11 +9,9 @@
 # under a key made of their versions, emcc's version and the recipe
 # (web/deps/), so later runs skip straight to the game.
 set -eu
-cd "$(dirname "$0")/.."
-ROOT=$(pwd)
-. scripts/lib/packages.sh
-. scripts/lib/step.sh
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/sources.sh
+ROOT=$(pwd)
 
 JOBS=${JOBS:-2}
 STEP_LOGS=$ROOT/build-web/logs
@@ -24,7 +22,7 @@ NODE_PATH=/usr/share/nodejs:/usr/lib/nodejs${NODE_PATH:+:$NODE_PATH}
 export NODE_PATH
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/lib/deps.sh $WEB_PACKAGES
+need $WEB_PACKAGES
 fetch_sources
 
 emcc_version=$(emcc -dumpversion)
@@ -34,7 +32,7 @@ PREFIX=$ROCKDRIFT_CACHE/web/${SOURCES_KEY}_emcc-${emcc_version}_$recipe
 build_libraries()
 {
     work=$PREFIX.build
-    rm -rf "$work" "$PREFIX"
+    rm -rf "$work"
     mkdir -p "$work"
     # The shared source tree stays as Debian ships it; the patch goes on a copy.
     cp -r "$SDL2_SOURCE" "$work/sdl2"
@@ -44,14 +42,8 @@ build_libraries()
     cmake --build "$work/build" -j "$JOBS"
     cmake --install "$work/build"
     rm -rf "$work"
-    touch "$PREFIX.complete"
 }
-
-if [ -f "$PREFIX.complete" ]; then
-    echo "Libraries for the browser: cached in $PREFIX"
-else
-    step "Cross-building SDL2, SDL2_image and SDL2_gfx with emcc (once)" build_libraries
-fi
+cached "$PREFIX" "Cross-building SDL2, SDL2_image and SDL2_gfx with emcc" build_libraries
 
 # emcmake leaves pkg-config looking at the build machine's libraries, and
 # CMake only finds libraries under the toolchain's roots.

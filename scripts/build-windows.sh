@@ -5,11 +5,9 @@
 # cross-built once from Debian's sources and kept in the cache (see
 # scripts/lib/sources.sh), keyed by their versions, the compiler's and the recipe's.
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/archive.sh
-. scripts/lib/packages.sh
 . scripts/lib/sources.sh
-. scripts/lib/step.sh
 . scripts/lib/version.sh
 . packaging/windows/libraries.sh
 
@@ -18,7 +16,7 @@ STEP_LOGS=$OUT/logs
 ZIP=$OUT/rockdrift-windows-x64.zip
 
 # shellcheck disable=SC2086
-step "Installing missing packages" scripts/lib/deps.sh $WINDOWS_PACKAGES
+need $WINDOWS_PACKAGES
 fetch_sources
 
 # The recipe: how the libraries are built, and the exact compiler package.
@@ -27,19 +25,18 @@ recipe=$({
     dpkg-query -W -f '${Version}' gcc-mingw-w64-x86-64-win32 2>/dev/null || true
 } | sha256sum | cut -c 1-12)
 PREFIX=$ROCKDRIFT_CACHE/windows/${SOURCES_KEY}_gcc-$(x86_64-w64-mingw32-gcc -dumpfullversion)_$recipe
-if [ -f "$PREFIX/complete" ]; then
-    echo "Libraries for Windows: cached in $PREFIX"
-else
-    # The prefix is written into the libraries' pkg-config and CMake files, so
-    # they are built where they stay, and only marked complete at the end.
-    rm -rf "$PREFIX" "$PREFIX.work"
+# The prefix is written into the libraries' pkg-config and CMake files, so
+# they are built where they stay.
+build_libraries()
+{
     mkdir -p "$PREFIX.work"
-    step "Cross-building SDL2 with mingw-w64 (once; a few minutes)" build_sdl2 "$PREFIX" "$PREFIX.work"
-    step "Cross-building SDL2_image (once)" build_sdl2_image "$PREFIX" "$PREFIX.work"
-    step "Cross-building SDL2_gfx (once)" build_sdl2_gfx "$PREFIX" "$PREFIX.work"
+    for library in sdl2 sdl2_image sdl2_gfx; do
+        echo "Cross-building $library"
+        "build_$library" "$PREFIX" "$PREFIX.work"
+    done
     rm -rf "$PREFIX.work"
-    touch "$PREFIX/complete"
-fi
+}
+cached "$PREFIX" "Cross-building SDL2, SDL2_image and SDL2_gfx with mingw-w64 (a few minutes)" build_libraries
 
 build_game()
 {

@@ -6,12 +6,11 @@
 #
 #   scripts/fuzz.sh [SECONDS] [more libFuzzer options]
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-. scripts/lib/packages.sh
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $TEST_PACKAGES
+need $TEST_PACKAGES
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_FUZZ=ON \
     -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_WERROR=ON

@@ -5,10 +5,9 @@
 # write to.
 set -eu
 prefix=$(realpath -m "${1:-/usr/local}")
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $RELEASE_PACKAGES
+need $RELEASE_PACKAGES
 
 packaging/build-release.sh
 mkdir -p "$prefix" 2>/dev/null || true

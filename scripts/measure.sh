@@ -3,10 +3,9 @@
 # benchmarks, then the real game and the floor program on a private X server.
 # Usage: scripts/measure.sh [RUNS]   (default 5; every figure is a median)
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $TEST_PACKAGES
+need $TEST_PACKAGES
 
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=ON -DROCKDRIFT_BENCHMARKS=ON
 cmake --build build-bench -j "$(nproc)" --target measure_game

@@ -3,10 +3,9 @@
 # `sudo apt install ./build-pkg/rockdrift_<version>_<arch>.deb`. Installs
 # whatever Debian packages the build needs first.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $PACKAGE_PACKAGES
+need $PACKAGE_PACKAGES
 
 packaging/build-release.sh
 rm -f build-pkg/rockdrift_*.deb

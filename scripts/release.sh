@@ -14,9 +14,8 @@
 #
 #   scripts/release.sh [--allow-dirty]
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/archive.sh
-. scripts/lib/step.sh
 . scripts/lib/version.sh
 STEP_LOGS=release-logs
 

@@ -2,10 +2,9 @@
 # Installs what is missing, builds the game and starts it from the project
 # directory, where it finds its images in assets/.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $BUILD_PACKAGES
+need $BUILD_PACKAGES
 
 echo "Building the game in build-release/"
 log=build-release.log

@@ -4,10 +4,9 @@
 # temporary prefix, then the Debian package from scripts/package.sh, checked
 # with lintian and, when run as root, installed with dpkg and removed again.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $TEST_PACKAGES
+need $TEST_PACKAGES
 
 fail()
 {
@@ -33,8 +32,12 @@ validate_metainfo()
 
 # The checks run from a build of the tests kept apart from the release.
 cmake -S . -B build-pkg/tests -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_SANITIZE=OFF >/dev/null
-cmake --build build-pkg/tests -j "$(nproc)" --target installed_game_tests
-installed_game_tests=$(pwd)/build-pkg/tests/installed_game_tests
+cmake --build build-pkg/tests -j "$(nproc)" --target game_tests
+# Every scenario of the real game that applies to an installed game.
+installed_game_tests()
+{
+    ROCKDRIFT_BACKENDS=installed ROCKDRIFT_COMMAND="$1" build-pkg/tests/game_tests --gtest_brief=1
+}
 
 prefix=$(mktemp -d /tmp/rockdrift-prefix.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
@@ -42,7 +45,7 @@ scripts/install.sh "$prefix"
 [ "$(find "$prefix/share/rockdrift/assets" -name '*.png' | wc -l)" -eq 378 ] || fail "not every image is installed"
 validate_desktop_entry "$prefix/share/applications/rockdrift.desktop"
 validate_metainfo "$prefix/share/metainfo/org.rockdrift.rockdrift.metainfo.xml"
-ROCKDRIFT_COMMAND="$prefix/bin/rockdrift" "$installed_game_tests"
+installed_game_tests "$prefix/bin/rockdrift"
 
 scripts/package.sh
 deb=$(ls build-pkg/rockdrift_*.deb)
@@ -62,7 +65,7 @@ else
     dpkg --install "$deb"
     validate_desktop_entry /usr/share/applications/rockdrift.desktop
     validate_metainfo /usr/share/metainfo/org.rockdrift.rockdrift.metainfo.xml
-    ROCKDRIFT_COMMAND=/usr/games/rockdrift "$installed_game_tests"
+    installed_game_tests /usr/games/rockdrift
     dpkg --purge rockdrift
     for left in /usr/games/rockdrift /usr/libexec/rockdrift /usr/share/rockdrift /usr/share/doc/rockdrift \
         /usr/share/metainfo/org.rockdrift.rockdrift.metainfo.xml; do

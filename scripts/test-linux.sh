@@ -2,21 +2,19 @@
 # Builds the Linux archive (scripts/build-linux.sh), checks what its game asks
 # of the player's system, and plays it, unpacked into a fresh folder, inside
 # fresh minimal Debian 11, 12 and 13 systems that have a desktop's X, Wayland
-# and OpenGL libraries but no SDL (tests/ports/ported_game_test.cpp): on a private X
-# server, on Weston without X, and without a display. Needs root.
+# and OpenGL libraries but no SDL: every scenario of the real game that
+# applies (tests/game/), on a private X server, on Weston without X, and
+# without a display. Needs root.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
-. scripts/lib/sources.sh
-. scripts/lib/step.sh
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/roots.sh
 STEP_LOGS=build-linux/logs
 
 # shellcheck disable=SC2086
-step "Installing the packages of the tests" scripts/lib/deps.sh $LINUX_TEST_PACKAGES
+need $LINUX_TEST_PACKAGES
 scripts/build-linux.sh
 # The tests are a program of this machine, built with the other tests.
-step "Building the tests of the ported games" scripts/build-tests.sh ported_game_tests
+step "Building the tests" scripts/build-tests.sh game_tests
 
 work=$(mktemp -d /tmp/rockdrift-linux.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -48,6 +46,6 @@ for suite in bullseye bookworm trixie; do
     rm -rf "${work:?}/rockdrift"
     tar -xzf build-linux/rockdrift-linux-x64.tar.gz -C "$work"
     echo "Playing the archive in Debian $suite"
-    ROCKDRIFT_GAME=$game ROCKDRIFT_LAUNCHER="$(pwd)/scripts/lib/in-root.sh $ROOT $work:$work --" \
-        build/ported_game_tests --gtest_brief=1
+    ROCKDRIFT_BACKENDS=archive ROCKDRIFT_SYSTEM=$suite ROCKDRIFT_GAME=$game \
+        ROCKDRIFT_LAUNCHER="$(pwd)/scripts/lib/in-root.sh $ROOT $work:$work --" build/game_tests --gtest_brief=1
 done

@@ -5,10 +5,9 @@
 # the real game under Xvfb included. Any report ends the run that made it and
 # fails its test.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
+. "$(dirname "$0")/lib/common.sh"
 # shellcheck disable=SC2086
-scripts/lib/deps.sh $TEST_PACKAGES
+need $TEST_PACKAGES
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_SANITIZE=ON -DROCKDRIFT_WERROR=ON \
     -DROCKDRIFT_BENCHMARKS=OFF

@@ -5,7 +5,7 @@
 #   with only the play packages, and says once for each what it leaves out;
 # - a plain user without sudo who lacks a package is told what to run as root.
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/common.sh"
 
 fail()
 {

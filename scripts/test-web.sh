@@ -1,21 +1,16 @@
 #!/bin/sh
-# Builds the browser site (scripts/build-web.sh), serves it on 127.0.0.1 and
-# plays it (tests/ports/web_game_test.cpp, driving tests/ports/web/driver.mjs) in
-# Debian's headless Chromium and Firefox ESR, through puppeteer-core, and in
-# WebKitGTK, through WebKitWebDriver: the ready screen, play, firing and
-# Escape in all three; in Chromium also the fit at every window size, full
-# screen, touch play, offline play, game over, the tick rate, and a site
-# without its images.
+# Builds the browser site (scripts/build-web.sh) and plays it in Debian's
+# headless Chromium and Firefox ESR, through puppeteer-core, and in
+# WebKitGTK, through WebKitWebDriver (tests/support/web/driver.mjs, which
+# serves the site itself): every scenario of the real game that a page can
+# play (tests/game/game_test.cpp), in all three, and the page's own tests
+# (tests/game/page_test.cpp).
 set -eu
-cd "$(dirname "$0")/.."
-ROOT=$(pwd)
-. scripts/lib/packages.sh
-. scripts/lib/step.sh
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/web-driver.sh
+STEP_LOGS=build-web/logs
 
-STEP_LOGS=$ROOT/build-web/logs
-
-step "Installing the browsers, Node and puppeteer-core" install_driver
+step "Installing the browsers, Node and the driver's packages" install_driver
 scripts/build-web.sh
 
 make_bare_site()
@@ -27,11 +22,8 @@ make_bare_site()
 step "Copying the site without its images to build-web/site-bare" make_bare_site
 
 # The tests are a Linux program, built with the other tests.
-step "Building the browser tests" scripts/build-tests.sh web_game_tests
-
-serve_build_web
-echo "Serving build-web on 127.0.0.1:$web_port"
+step "Building the tests" scripts/build-tests.sh game_tests
 
 echo "Playing the site in Chromium, Firefox and WebKit"
-ROCKDRIFT_WEB_URL=http://127.0.0.1:$web_port/site/ ROCKDRIFT_WEB_BARE_URL=http://127.0.0.1:$web_port/site-bare/ \
-    ROCKDRIFT_WEB_SITE=$ROOT/build-web/site build/web_game_tests
+ROCKDRIFT_BACKENDS="chromium firefox webkit" ROCKDRIFT_WEB_SITE="$(pwd)/build-web/site" \
+    ROCKDRIFT_WEB_BARE_SITE="$(pwd)/build-web/site-bare" build/game_tests --gtest_brief=1

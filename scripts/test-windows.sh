@@ -1,19 +1,17 @@
 #!/bin/sh
 # Builds the Windows release, unpacks its zip into a fresh folder and plays
 # the real rockdrift.exe under Wine, in a fresh Wine prefix, on a private X
-# server (tests/ports/ported_game_test.cpp).
+# server: every scenario of the real game that applies (tests/game/).
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
-. scripts/lib/step.sh
+. "$(dirname "$0")/lib/common.sh"
 . scripts/lib/version.sh
 STEP_LOGS=build-windows/logs
 
 # shellcheck disable=SC2086
-step "Installing the packages of the tests" scripts/lib/deps.sh $TEST_PACKAGES $WINDOWS_PACKAGES
+need $TEST_PACKAGES $WINDOWS_PACKAGES
 scripts/build-windows.sh
 # The tests are a Linux program, built with the other tests.
-step "Building the Wine tests" scripts/build-tests.sh ported_game_tests
+step "Building the tests" scripts/build-tests.sh game_tests
 
 work=$(mktemp -d /tmp/rockdrift-windows.XXXXXX)
 # Wine without its debug channels, without asking to install Mono or Gecko,
@@ -48,5 +46,5 @@ step "Making a fresh Wine prefix" make_prefix
 # Wine draws SDL's default Direct3D renderer on software OpenGL, at the cost
 # of a whole core; SDL's software renderer shows the same frames for little.
 echo "Playing rockdrift.exe under Wine"
-ROCKDRIFT_GAME="$work/rockdrift/rockdrift.exe" ROCKDRIFT_LAUNCHER="$(command -v wine)" SDL_RENDER_DRIVER=software \
-    build/ported_game_tests --gtest_brief=1
+ROCKDRIFT_BACKENDS=wine ROCKDRIFT_GAME="$work/rockdrift/rockdrift.exe" SDL_RENDER_DRIVER=software \
+    build/game_tests --gtest_brief=1

@@ -5,32 +5,19 @@
 # in part when it fails; the last line counts the stages that passed and
 # failed, and the exit status is 0 only when none failed.
 set -eu
-cd "$(dirname "$0")/.."
-. scripts/lib/packages.sh
-logs=build-logs
-rm -rf "$logs"
-mkdir -p "$logs"
+. "$(dirname "$0")/lib/common.sh"
+STEP_LOGS=build-logs
+STEP_FAILURE=continue
+rm -rf "$STEP_LOGS"
 
 passed=0
 failed=0
-# stage NAME COMMAND...: runs the command with its output in the stage's log.
 stage()
 {
-    name=$1
-    shift
-    started=$(date +%s)
-    printf '%-14s ' "$name"
-    if "$@" >"$logs/$name.log" 2>&1; then
+    if step "$@"; then
         passed=$((passed + 1))
-        result=passed
     else
         failed=$((failed + 1))
-        result=FAILED
-    fi
-    printf '%-7s %5d s\n' "$result" "$(($(date +%s) - started))"
-    if [ "$result" = FAILED ]; then
-        echo "    ... the end of $logs/$name.log:"
-        tail -n 40 "$logs/$name.log" | sed 's/^/    /'
     fi
 }
 
@@ -50,7 +37,7 @@ stage install scripts/test-install.sh
 stage sanitizers scripts/test-sanitizers.sh
 stage fuzz scripts/fuzz.sh 60
 # The Linux archive played in fresh Debian 11, 12 and 13 systems, the Windows
-# release under Wine, and the browser build in Chromium.
+# release under Wine, and the browser build in Chromium, Firefox and WebKit.
 stage linux scripts/test-linux.sh
 stage windows scripts/test-windows.sh
 stage web scripts/test-web.sh

@@ -2,9 +2,9 @@
 # Minimal Debian systems made with debootstrap, from the archive this
 # machine's apt already uses: the oldest system the Linux archive supports,
 # to build it on, and fresh systems to play it on. Sourced (after
-# scripts/lib/sources.sh and scripts/lib/step.sh) by scripts/build-linux.sh and
-# scripts/test-linux.sh. Each root is made once and kept in the cache,
-# keyed by its suite, its packages and this recipe:
+# scripts/lib/common.sh) by scripts/build-linux.sh and scripts/test-linux.sh.
+# Each root is made once and kept in the cache, keyed by its suite, its
+# packages and this recipe:
 #
 #   debian_root SUITE PACKAGE...   sets ROOT to a minbase system of that
 #                                  Debian release with those packages
@@ -51,14 +51,5 @@ debian_root()
     packages=$(echo "$@" | tr ' ' ',')
     key=$(echo "$packages" | cat - scripts/lib/roots.sh | sha256sum | cut -c 1-12)
     ROOT=$ROCKDRIFT_CACHE/roots/${suite}_$key
-    if [ -f "$ROOT.complete" ]; then
-        echo "Debian $suite: cached in $ROOT"
-        return 0
-    fi
-    rm -rf "$ROOT" "$ROOT.tmp"
-    mkdir -p "$(dirname "$ROOT")"
-    step "Making a Debian $suite system with debootstrap (once; a minute or two)" make_root "$suite" "$packages" \
-        "$ROOT.tmp"
-    mv "$ROOT.tmp" "$ROOT"
-    touch "$ROOT.complete"
+    cached "$ROOT" "Making a Debian $suite system with debootstrap" make_root "$suite" "$packages" "$ROOT"
 }

@@ -1,16 +1,15 @@
+# shellcheck shell=sh
 # Debian's own sources of the libraries the game links (SDL2, SDL2_image,
 # SDL2_gfx), for the builds that carry their own copy: Windows, the browser
-# and the Linux archive. Sourced by those scripts. Everything lands in the cache, outside any build
-# tree, once per version:
+# and the Linux archive. Sourced by those scripts, after
+# scripts/lib/common.sh. Everything lands in the cache (ROCKDRIFT_CACHE,
+# default ~/.cache/rockdrift), outside any build tree, once per version:
 #
 #   fetch_sources   sets SDL2_SOURCE, SDL2_IMAGE_SOURCE and SDL2_GFX_SOURCE to
 #                   unpacked source trees, and SOURCES_KEY to their versions.
 #   library_licenses DIR
 #                   writes the license texts of the three libraries, and of
 #                   the stb_image decoder inside SDL2_image, into DIR.
-#
-# ROCKDRIFT_CACHE chooses the cache (default ~/.cache/rockdrift).
-ROCKDRIFT_CACHE=${ROCKDRIFT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/rockdrift}
 
 # apt only hands out sources with deb-src entries. They are made from the
 # machine's own deb entries, so they name the same archive.
@@ -35,41 +34,39 @@ enable_source_packages()
     apt-get update -qq >/dev/null
 }
 
-# Unpacks the upstream tarball of one source package (its .orig file, as
-# Debian ships it) into the cache unless it is there already, and prints the
-# path of its tree. The cross builds need the library, not Debian's packaging.
+# Downloads one upstream tarball (URI, FILE, HASH) and unpacks its one top
+# directory as TREE.
+unpack_source()
+{
+    mkdir -p "$4"
+    /usr/lib/apt/apt-helper download-file "$1" "$4/$2" "$3"
+    tar -xf "$4/$2" -C "$4" --strip-components=1
+    rm "$4/$2"
+}
+
+# Sets SOURCE to the tree of one source package's upstream tarball (its .orig
+# file, as Debian ships it): the cross builds need the library, not Debian's
+# packaging.
 fetch_source()
 {
     # A line of --print-uris: 'URI' file size hash.
     orig=$(apt-get source --print-uris "$1" 2>/dev/null | grep "^'[^']*' [^ ]*\.orig\.tar\.[a-z0-9]* " | head -n 1)
     [ -n "$orig" ] || { echo "apt has no source package $1" >&2; return 1; }
-    uri=$(echo "$orig" | cut -d"'" -f2)
     file=$(echo "$orig" | cut -d' ' -f2)
-    hash=$(echo "$orig" | cut -d' ' -f4)
-    tree=$ROCKDRIFT_CACHE/sources/${file%.orig.tar.*}
-    if [ ! -f "$tree.complete" ]; then
-        rm -rf "$tree" "$tree.tmp"
-        mkdir -p "$tree.tmp"
-        /usr/lib/apt/apt-helper download-file "$uri" "$tree.tmp/$file" "$hash" >"$tree.tmp/log" 2>&1 || {
-            cat "$tree.tmp/log" >&2
-            return 1
-        }
-        tar -xf "$tree.tmp/$file" -C "$tree.tmp"
-        rm "$tree.tmp/$file"
-        # The tarball holds one top directory; it becomes the tree.
-        mv "$(find "$tree.tmp" -mindepth 1 -maxdepth 1 -type d | head -n 1)" "$tree"
-        rm -rf "$tree.tmp"
-        touch "$tree.complete"
-    fi
-    echo "$tree"
+    SOURCE=$ROCKDRIFT_CACHE/sources/${file%.orig.tar.*}
+    cached "$SOURCE" "Downloading the sources of $1" unpack_source "$(echo "$orig" | cut -d"'" -f2)" "$file" \
+        "$(echo "$orig" | cut -d' ' -f4)" "$SOURCE"
 }
 
 fetch_sources()
 {
     enable_source_packages
-    SDL2_SOURCE=$(fetch_source libsdl2)
-    SDL2_IMAGE_SOURCE=$(fetch_source libsdl2-image)
-    SDL2_GFX_SOURCE=$(fetch_source libsdl2-gfx)
+    fetch_source libsdl2
+    SDL2_SOURCE=$SOURCE
+    fetch_source libsdl2-image
+    SDL2_IMAGE_SOURCE=$SOURCE
+    fetch_source libsdl2-gfx
+    SDL2_GFX_SOURCE=$SOURCE
     SOURCES_KEY=$(basename "$SDL2_SOURCE")_$(basename "$SDL2_IMAGE_SOURCE")_$(basename "$SDL2_GFX_SOURCE")
     echo "Library sources: $SOURCES_KEY"
 }

@@ -1,7 +1,5 @@
 #include "x_session.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -53,15 +51,6 @@ VirtualDisplay::~VirtualDisplay()
         kill(server, SIGTERM);
         waitpid(server, nullptr, 0);
     }
-}
-
-bool Screenshot::save_png(const std::string& path) const
-{
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels.data()), width, height, 32,
-                                                        width * 4, SDL_PIXELFORMAT_ARGB8888);
-    const bool saved = s != nullptr && IMG_SavePNG(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return saved;
 }
 
 namespace {
@@ -158,14 +147,6 @@ Screenshot XClient::capture(Window w, int x, int y, int width, int height)
     }
     XDestroyImage(image);
     return shot;
-}
-
-Window XClient::focused()
-{
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    return focus;
 }
 
 void XClient::request_close(Window w)

@@ -1,5 +1,5 @@
-// Drives the browser build for the browser tests (tests/ports/web_game_test.cpp)
-// and the measuring script, in the engine named as the argument: chromium
+// Drives the browser build for the tests (tests/support/browser.cpp) and the
+// measurements (bench/web/), in the engine named as the argument: chromium
 // (the default: Debian's headless Chromium through puppeteer-core), firefox
 // (Firefox ESR, headless, through puppeteer-core and WebDriver BiDi) or
 // webkit (WebKitGTK's MiniBrowser through WebKitWebDriver, a W3C WebDriver
@@ -7,11 +7,16 @@
 // input and answers each with one line on standard output, "ok" and a
 // result, or "error" and the reason:
 //
-//   open URL              load the page; the answer comes once it has loaded
+//   serve FOLDER          serve a site's folder on 127.0.0.1 (see below);
+//                         answers url=ADDRESS
+//   unserve ADDRESS       stop serving it, as a server gone offline
+//   open URL [SECOND]     load the page, its game believing it starts in
+//                         SECOND; the answer comes once it has loaded
 //   viewport WxH [touch]  the page's size; "touch": a phone's (Chromium)
 //   key CODE down|up|press a key, by its KeyboardEvent code (Space, KeyW...)
 //   move X Y              the mouse to a point of the game's 1024 x 768
-//   click X Y             a left click at a point of the game
+//   click X Y [BUTTON]    a click at a point of the game (1 left, 2 middle,
+//                         3 right)
 //   tap X Y               a finger's tap at a point of the game (Chromium)
 //   finger NAME down|up   a finger on, or off, the page's control with this
 //                         accessible name (Chromium); it stays while others tap
@@ -21,21 +26,25 @@
 //   page                  the page's state, as name=value pairs
 //   console               the console lines shown under the canvas,
 //                         percent-encoded (encodeURIComponent)
-//   sample MS             for MS milliseconds: frames drawn, main-thread
-//                         busy time (Chromium) and time passed, as
-//                         name=value pairs; frame_ms is the time from the
-//                         last frame before to the last frame within, as
-//                         the page saw it
+//   sample MS             for MS milliseconds: frames drawn, the middle gap
+//                         between two frames, main-thread busy time
+//                         (Chromium) and time passed, as name=value pairs;
+//                         frame_ms is the time from the last frame before to
+//                         the last frame within, as the page saw it
 //   quit
 //
-// Points of the game are mapped to the page through the canvas's displayed
-// box. Every frame the game draws starts by clearing the canvas with WebGL,
-// or, where the browser gives SDL no WebGL (Firefox here), ends by copying
-// SDL's software frame to it in one piece: counting those calls counts
-// frames, and the first one is the first ready screen.
+// The site is served with a script of the driver's put first in each page:
+// the page's clock as the game reads it (Date.now) stands still in the second
+// that the page's address gives (?second=N), and every frame the game draws is
+// counted. Each frame starts by clearing the canvas with WebGL or, where the
+// browser gives SDL no WebGL (Firefox here), ends by copying SDL's software
+// frame to it in one piece: counting those calls counts frames, and the first
+// one is the first ready screen. Points of the game are mapped to the page
+// through the canvas's displayed box.
 import readline from "node:readline";
 import {spawn} from "node:child_process";
 import fs from "node:fs";
+import http from "node:http";
 import net from "node:net";
 import os from "node:os";
 import path from "node:path";
@@ -45,6 +54,8 @@ const engine = process.argv[2] ?? "chromium";
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), `rockdrift-${engine}-`));
 // A laptop's 1366 x 768 screen, less the browser's bars.
 const LAPTOP = {width: 1366, height: 657};
+// Puppeteer's names of the mouse buttons, by number.
+const BUTTONS = {1: "left", 2: "middle", 3: "right"};
 // WebDriver's values of the keys the tests press that are not characters.
 const WEBDRIVER_KEYS = {Escape: "\uE00C", Enter: "\uE007", ArrowLeft: "\uE012", ArrowUp: "\uE013",
                         ArrowRight: "\uE014", ArrowDown: "\uE015"};
@@ -52,10 +63,11 @@ const WEBDRIVER_KEYS = {Escape: "\uE00C", Enter: "\uE007", ArrowLeft: "\uE012", 
 // A WebKitWebDriver session behind the few methods of puppeteer's Page that
 // the commands use.
 class WebDriverPage {
-    on_load = [];
     keyboard = {down: (key) => this.key(key, "keyDown"), up: (key) => this.key(key, "keyUp"),
                 press: (key) => this.key(key, "keyDown", "keyUp")};
-    mouse = {move: (x, y) => this.pointer(x, y), click: (x, y) => this.pointer(x, y, "pointerDown", "pointerUp")};
+    mouse = {move: (x, y) => this.pointer(x, y),
+             click: (x, y, {button = "left"} = {}) => this.pointer(x, y, ["left", "middle", "right"].indexOf(button),
+                                                                   "pointerDown", "pointerUp")};
 
     async start() {
         const port = await new Promise((found) => {
@@ -91,16 +103,8 @@ class WebDriverPage {
         return this.call("POST", "/execute/sync", {script: `return (${script}).apply(null, arguments);`, args});
     }
 
-    // No script runs before the page's own here: these run once it has loaded.
-    evaluateOnNewDocument(...script) {
-        this.on_load.push(script);
-    }
-
-    async goto(url) {
-        await this.call("POST", "/url", {url});
-        for (const script of this.on_load) {
-            await this.evaluate(...script);
-        }
+    goto(url) {
+        return this.call("POST", "/url", {url});
     }
 
     async setViewport({width, height}) {
@@ -114,9 +118,9 @@ class WebDriverPage {
                                                          actions: types.map((type) => ({type, value}))}]});
     }
 
-    pointer(x, y, ...types) {
+    pointer(x, y, button, ...types) {
         const actions = [{type: "pointerMove", origin: "viewport", x: Math.round(x), y: Math.round(y)},
-                         ...types.map((type) => ({type, button: 0}))];
+                         ...types.map((type) => ({type, button}))];
         return this.call("POST", "/actions", {actions: [{type: "pointer", id: "mouse", actions}]});
     }
 
@@ -154,30 +158,64 @@ async function open_browser() {
     return {page, browser, devtools};
 }
 
-// Counts frames (see the top), among the page's own scripts, where it sees the
-// game's calls: Firefox keeps a driver's scripts apart.
-function count_frames() {
-    window.rockdrift_frames = 0;
-    window.rockdrift_first_frame = null;
-    window.rockdrift_last_frame = null;
-    for (const [context, name] of [[WebGLRenderingContext, "clear"], [WebGL2RenderingContext, "clear"],
-                                   [CanvasRenderingContext2D, "putImageData"]]) {
-        const method = context.prototype[name];
-        context.prototype[name] = function(...args) {
-            window.rockdrift_frames += 1;
-            window.rockdrift_last_frame = performance.now();
-            window.rockdrift_first_frame ??= window.rockdrift_last_frame;
-            return method.apply(this, args);
-        };
+// The driver's script, first in every page it serves (see the top).
+function page_script() {
+    // The game reads the clock once, as it starts, to seed its rocks.
+    const second = new URLSearchParams(location.search).get("second");
+    if (second !== null) {
+        Date.now = () => Number(second) * 1000;
     }
+    window.rockdrift_frames = [];
+    for (const [context, name] of [[window.WebGLRenderingContext, "clear"], [window.WebGL2RenderingContext, "clear"],
+                                   [window.CanvasRenderingContext2D, "putImageData"]]) {
+        const method = context?.prototype[name];
+        if (method) {
+            context.prototype[name] = function(...args) {
+                window.rockdrift_frames.push(performance.now());
+                return method.apply(this, args);
+            };
+        }
+    }
+}
+const PAGE_SCRIPT = `<script>(${page_script})();</script>`;
+
+const TYPES = {".html": "text/html", ".js": "text/javascript", ".mjs": "text/javascript", ".wasm": "application/wasm",
+               ".json": "application/json", ".webmanifest": "application/manifest+json", ".png": "image/png"};
+const servers = new Map();
+
+// A static server for one folder, as a host serves the site, with the
+// driver's script first in each page.
+function serve(folder) {
+    const server = http.createServer((request, response) => {
+        const where = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
+        // Absolute, so normalising it never leads out of the folder.
+        const file = path.join(folder, path.normalize(where), where.endsWith("/") ? "index.html" : "");
+        fs.readFile(file, (error, body) => {
+            if (error) {
+                response.writeHead(404).end();
+                return;
+            }
+            const type = TYPES[path.extname(file)] ?? "application/octet-stream";
+            if (type === "text/html") {
+                body = Buffer.from(String(body).replace(/<head>/i, (head) => head + PAGE_SCRIPT));
+            }
+            response.writeHead(200, {"content-type": type, "cache-control": "no-cache"}).end(body);
+        });
+    });
+    const sockets = new Set();
+    server.on("connection", (socket) => {
+        sockets.add(socket);
+        socket.on("close", () => sockets.delete(socket));
+    });
+    return new Promise((listening) => server.listen(0, "127.0.0.1", () => {
+        const url = `http://127.0.0.1:${server.address().port}/`;
+        servers.set(url, {server, sockets});
+        listening(url);
+    }));
 }
 
 const {page, browser, devtools} = await open_browser();
 await page.setViewport(LAPTOP);
-await page.evaluateOnNewDocument((code) => {
-    const run = () => document.documentElement.append(Object.assign(document.createElement("script"), {textContent: code}));
-    document.documentElement ? run() : document.addEventListener("DOMContentLoaded", run, {once: true});
-}, `(${count_frames})()`);
 
 // The page's point at a point of the game, or at the centre of the element
 // with this id or of the control with this accessible name.
@@ -211,9 +249,18 @@ function chromium_only(what) {
 const fingers = new Map();
 
 const commands = {
-    async open(url) {
+    async serve(folder) {
+        return `url=${await serve(folder)}`;
+    },
+    async unserve(url) {
+        const {server, sockets} = servers.get(url);
+        server.close();
+        sockets.forEach((socket) => socket.destroy());
+        servers.delete(url);
+    },
+    async open(url, second) {
         const opened = performance.now();
-        await page.goto(url, {waitUntil: "load"});
+        await page.goto(second === undefined ? url : `${url}?second=${second}`, {waitUntil: "load"});
         return `loaded_ms=${Math.round(performance.now() - opened)}`;
     },
     async viewport(size, touch) {
@@ -231,8 +278,8 @@ const commands = {
     async move(x, y) {
         await page.mouse.move(...(await page_point(x, y)));
     },
-    async click(x, y) {
-        await page.mouse.click(...(await page_point(x, y)));
+    async click(x, y, button = "1") {
+        await page.mouse.click(...(await page_point(x, y)), {button: BUTTONS[button]});
     },
     async tap(x, y) {
         chromium_only("tap");
@@ -262,10 +309,11 @@ const commands = {
             return {
                 title: document.title,
                 ended: document.getElementById("ended")?.hidden === false ? 1 : 0,
+                status: document.getElementById("ended")?.dataset.status ?? "",
                 focused: document.activeElement ? document.activeElement.id || document.activeElement.tagName : "",
                 scrolled: window.scrollY,
-                frames: window.rockdrift_frames,
-                first_frame_ms: window.rockdrift_first_frame,
+                frames: window.rockdrift_frames.length,
+                first_frame_ms: window.rockdrift_frames[0] ?? null,
                 // How the canvas fits: the window's size, the canvas's width
                 // over that of the largest 4:3 box the window holds, its width
                 // over its height, whether it is all in the window, and
@@ -288,15 +336,18 @@ const commands = {
         return encodeURIComponent(await page.evaluate(() => document.getElementById("console").textContent));
     },
     async sample(ms) {
-        const frames = () => page.evaluate(() => [window.rockdrift_frames, window.rockdrift_last_frame]);
-        const [frames_before, frame_before] = await frames();
+        const frames = () => page.evaluate(() => window.rockdrift_frames.length);
+        const before = await frames();
         const task_before = await task_seconds();
         const wall_before = performance.now();
         await new Promise((done) => setTimeout(done, Number(ms)));
-        const [frames_after, frame_after] = await frames();
         const task_after = await task_seconds();
         const wall_after = performance.now();
-        return `frames=${frames_after - frames_before} frame_ms=${(frame_after - frame_before).toFixed(1)}` +
+        // The frames within, and the last one before them.
+        const times = await page.evaluate((from) => window.rockdrift_frames.slice(from), Math.max(before - 1, 0));
+        const gaps = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
+        return `frames=${times.length - (before > 0 ? 1 : 0)} frame_ms=${(times.at(-1) - times[0]).toFixed(1)}` +
+               ` gap_ms=${(gaps[Math.floor(gaps.length / 2)] ?? NaN).toFixed(2)}` +
                ` task_ms=${((task_after - task_before) * 1000).toFixed(1)}` +
                ` wall_ms=${(wall_after - wall_before).toFixed(1)}`;
     },
@@ -320,3 +371,5 @@ for await (const line of lines) {
 }
 await browser.close();
 fs.rmSync(profile, {recursive: true, force: true});
+// The sites' servers would keep Node going.
+process.exit(0);

@@ -8,17 +8,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "autopilot.h"
 #include "canvas.h"
 #include "game/field.h"
-#include "game/level.h"
-#include "test_access.h"
-#include "x_session.h"
+#include "screenshot.h"
 
 inline constexpr std::uint32_t BACKGROUND = 0xFF080808;
 inline constexpr std::uint32_t WHITE = 0xFFFFFFFF;
@@ -89,11 +85,6 @@ inline bool shows_letters(const Screenshot& screen, const Screenshot& reference,
     return letters > 0 && white < all;
 }
 
-inline bool shows_first_ready_screen(const Screenshot& screen)
-{
-    return shows_text(screen, ready_lines(1));
-}
-
 // The letters of the ready screen of this difficulty, whatever rocks lie
 // around them (where the rocks are not known).
 inline bool shows_ready_letters(const Screenshot& screen, int difficulty)
@@ -112,25 +103,4 @@ inline bool shows_game_over(const Screenshot& screen)
 {
     static const Screenshot reference = text_reference(GAME_OVER_LINES);
     return shows_letters(screen, reference, GAME_OVER_LINES);
-}
-
-// A seed (the second the game believes it started in, `from` or later) whose
-// first level puts no rock across the rows of the ready screen's text: white
-// rocks have white pixels, and there the text must be the only white.
-inline unsigned clear_text_rows_seed(unsigned from = 1'800'000'000)
-{
-    const std::vector<Text> text = ready_lines(1);
-    const int top = text.front().y;
-    const int bottom = text.back().y + 8;
-    return first_seed(from, [&](unsigned seed) {
-        std::srand(seed);
-        Level l(1);
-        bool clear = true;
-        for (const Asteroid& a : TestAccess::asteroids(l)) {
-            const int radius = a.getSize() * 10;
-            const int y = static_cast<int>(a.getY());
-            clear = clear && (y + radius <= top || y - radius >= bottom);
-        }
-        return clear;
-    });
 }

@@ -1,24 +1,27 @@
 #include "game_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <fcntl.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace fs = std::filesystem;
 
-GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Environment& env,
+GameProcess::GameProcess(const fs::path& program, const fs::path& cwd, const Environment& env,
                          const std::vector<std::string>& arguments)
 {
     const std::string out_file = console.path() / "stdout";
     const std::string err_file = console.path() / "stderr";
     // Made before the fork: the child only calls what is safe there.
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
@@ -44,7 +47,7 @@ GameProcess::GameProcess(const fs::path& binary, const fs::path& cwd, const Envi
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        execv(binary.c_str(), argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -69,12 +72,19 @@ void GameProcess::signal(int sig)
     }
 }
 
+// The waitid system call (unlike the C library's wrapper) also gives the
+// usage, and with WNOWAIT leaves the child to be reaped by waitpid.
 std::optional<int> GameProcess::wait(std::chrono::milliseconds timeout)
 {
     poll_until(
         [this] {
-            int raw = 0;
-            if (!status && waitpid(child, &raw, WNOHANG) == child) {
+            siginfo_t info{};
+            rusage usage{};
+            if (!status && syscall(SYS_waitid, P_PID, child, &info, WEXITED | WNOWAIT | WNOHANG, &usage) == 0 &&
+                info.si_pid == child) {
+                peak = usage.ru_maxrss;
+                int raw = 0;
+                waitpid(child, &raw, 0);
                 status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
             }
             return status.has_value();
@@ -93,9 +103,10 @@ std::string GameProcess::err() const
     return read_file(console.path() / "stderr");
 }
 
-GameProcess::Environment started_in(unsigned second)
+Environment started_in(unsigned second, const fs::path& clock)
 {
-    return {{"LD_PRELOAD", FIXED_TIME_PATH}, {"ROCKDRIFT_FIXED_TIME", std::to_string(second)}};
+    return {{"LD_PRELOAD", clock.empty() ? FIXED_TIME_PATH : clock.string()},
+            {"ROCKDRIFT_FIXED_TIME", std::to_string(second)}};
 }
 
 std::string environment_value(const char* name)
@@ -110,15 +121,4 @@ std::string read_file(const fs::path& file)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-Finished run_game(const fs::path& binary, const fs::path& cwd, const GameProcess::Environment& env,
-                  const std::vector<std::string>& arguments)
-{
-    GameProcess game(binary, cwd, env, arguments);
-    Finished f;
-    f.status = game.wait(PATIENCE);
-    f.out = game.out();
-    f.err = game.err();
-    return f;
 }

@@ -4,12 +4,10 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "game/field.h"
-#include "waiting.h"
+#include "screenshot.h"
 
 // A private X server (Xvfb) for the lifetime of the object; DISPLAY names it.
 class VirtualDisplay {
@@ -26,31 +24,6 @@ private:
     pid_t server = -1;
     std::string name;
 };
-
-// One window's pixels, 0xAARRGGBB row by row, alpha always 255.
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
-    bool operator==(const Screenshot&) const = default;
-    bool save_png(const std::string& path) const;
-};
-
-// Takes screenshots with `take` (of a window, or of the browser's canvas)
-// until one of the whole game passes `check`; false when the time runs out
-// first.
-template <typename Take, typename Check>
-bool poll_screens(Take take, Check check, std::chrono::milliseconds timeout, std::chrono::milliseconds pause)
-{
-    return poll_until(
-        [&] {
-            const Screenshot s = take();
-            return s.width == WIDTH && s.height == HEIGHT && check(s);
-        },
-        timeout, pause);
-}
 
 // A client connection for looking at windows and asking them to close;
 // keys and clicks go through xdotool, as a player's would through the server.
@@ -69,8 +42,6 @@ public:
     Screenshot capture(Window w);
     // Only the given rectangle of the window: quick enough to poll.
     Screenshot capture(Window w, int x, int y, int width, int height);
-    // The window that has the keyboard's input focus: where xdotool's keys go.
-    Window focused();
     // What the window manager sends when the player clicks the close button.
     void request_close(Window w);
 

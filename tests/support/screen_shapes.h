@@ -13,7 +13,7 @@
 #include "game/level.h"
 #include "screen_text.h"
 #include "test_access.h"
-#include "x_session.h"
+#include "screenshot.h"
 
 inline bool is_background(std::uint32_t p)
 {

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Measures the browser build through tests/ports/web/driver.mjs and prints the
-figures as Markdown: load time to the first ready frame with a warm browser,
-main-thread load on the ready screen and in play, the tick rate, and the
-tick rate at each window size the page is tested at (in the tests' browser).
+"""Measures the browser build through the tests' driver,
+tests/support/web/driver.mjs, and prints the figures as Markdown: load time to
+the first ready frame with a warm browser, main-thread load on the ready screen
+and in play, the tick rate, and the tick rate at each window size the page is
+tested at (in the tests' browser).
 
-Usage: measure.py SITE_URL FLOOR_URL  (scripts/measure-web.sh serves both)
+Usage: measure.py SITE_FOLDER  (scripts/measure-web.sh runs it)
 
-FLOOR_URL is tests/ports/web/floor.html, a page that only clears a WebGL canvas of
+The floor, bench/web/floor.html, is a page that only clears a WebGL canvas of
 the game's size 50 times a second: what any such page costs this browser.
 """
 import os
@@ -15,12 +16,13 @@ import subprocess
 import sys
 import time
 
-DRIVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "driver.mjs")
+HERE = os.path.dirname(os.path.abspath(__file__))
+DRIVER = os.path.join(HERE, "..", "..", "tests", "support", "web", "driver.mjs")
 WARM_LOADS = 5
 SECONDS = 10
 # Ten seconds of play at 50 ticks a second, less what a lost game would cut.
 FULL_SAMPLE = 450
-# The windows of tests/ports/web_game_test.cpp: desktops, then a phone's.
+# The windows of tests/game/page_test.cpp: desktops, then a phone's.
 WINDOWS = ["1366x657", "1280x720", "1920x969", "1024x600", "800x600", "844x390 touch", "390x844 touch"]
 
 
@@ -72,9 +74,10 @@ def ticks(sample):
     return 1000 * int(sample["frames"]) / float(sample["frame_ms"])
 
 
-def measure(url, floor_url, webgl):
+def measure(site, webgl):
     driver = Driver(webgl)
-    driver.open_to_first_frame(floor_url)
+    url = driver.send("serve " + site)["url"]
+    driver.open_to_first_frame(driver.send("serve " + HERE)["url"] + "floor.html")
     time.sleep(1)
     floor = driver.send(f"sample {SECONDS * 1000}")
     cold = driver.open_to_first_frame(url)
@@ -98,17 +101,18 @@ def measure(url, floor_url, webgl):
 
 
 def main():
-    url, floor_url = sys.argv[1], sys.argv[2]
+    site = os.path.abspath(sys.argv[1])
     print("| WebGL in headless Chromium | first ready frame, cold | first ready frame, warm (median of 5) "
           "| main thread, ready screen | main thread, play (difficulty 1) | main thread, floor page "
           "| ticks a second over 10 s |")
     print("|---|---|---|---|---|---|---|")
     for webgl, name in (("software", "software compositing (`--disable-gpu`)"),
                         ("swiftshader", "GPU process, SwiftShader (`--use-angle=swiftshader`)")):
-        f = measure(url, floor_url, webgl)
+        f = measure(site, webgl)
         print(f"| {name} | {f['cold']:.0f} ms | {f['warm']:.0f} ms | {f['ready']:.2f} % | {f['play']:.1f} % "
               f"| {f['floor']:.1f} % | {f['ticks']:.2f} |")
     driver = Driver("software")
+    url = driver.send("serve " + site)["url"]
     rates = []
     for window in WINDOWS:
         driver.send("viewport " + window)

@@ -1,15 +1,13 @@
-#include "web_session.h"
+#include "browser.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdint>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -99,25 +97,7 @@ bool Browser::send(const std::string& command)
 
 Screenshot Browser::screen()
 {
-    Screenshot shot;
-    if (!send("shot " + shot_path)) {
-        return shot;
-    }
-    SDL_Surface* loaded = IMG_Load(shot_path.c_str());
-    SDL_Surface* argb = loaded != nullptr ? SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0) : nullptr;
-    if (argb != nullptr) {
-        shot.width = argb->w;
-        shot.height = argb->h;
-        shot.pixels.resize(std::size_t(argb->w) * argb->h);
-        for (int y = 0; y < argb->h; ++y) {
-            const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(argb->pixels) +
-                                                                     std::size_t(y) * argb->pitch);
-            std::copy(row, row + argb->w, shot.pixels.begin() + std::size_t(y) * argb->w);
-        }
-    }
-    SDL_FreeSurface(argb);
-    SDL_FreeSurface(loaded);
-    return shot;
+    return send("shot " + shot_path) ? Screenshot::load_png(shot_path) : Screenshot{};
 }
 
 std::map<std::string, std::string> Browser::values(const std::string& command)
@@ -154,4 +134,64 @@ std::string Browser::console()
         }
     }
     return text;
+}
+
+namespace {
+
+// xdotool's names of the keys the scenarios press, as KeyboardEvent codes.
+std::string key_code(const std::string& name)
+{
+    static const std::map<std::string, std::string> codes = {
+        {"space", "Space"},  {"Escape", "Escape"},       {"Return", "Enter"},     {"Up", "ArrowUp"},
+        {"Down", "ArrowDown"}, {"Left", "ArrowLeft"}, {"Right", "ArrowRight"}};
+    const auto code = codes.find(name);
+    if (code != codes.end()) {
+        return code->second;
+    }
+    return name.size() == 1 ? "Key" + std::string(1, char(std::toupper(name[0]))) : name;
+}
+
+} // namespace
+
+BrowserGame::BrowserGame(const std::string& engine, std::string site_folder, std::string bare_folder)
+    : browser(engine), site(std::move(site_folder)), bare_site(std::move(bare_folder))
+{
+}
+
+bool BrowserGame::start(const Launch& launch)
+{
+    url = browser.values("serve " + (launch.no_images ? bare_site : site))["url"];
+    return !url.empty() && browser.send("open " + url + " " + std::to_string(launch.second));
+}
+
+bool BrowserGame::keys(const std::string& names)
+{
+    std::istringstream words(names);
+    bool sent = true;
+    for (std::string name; words >> name;) {
+        sent = sent && browser.send("key " + key_code(name) + " press");
+    }
+    return sent;
+}
+
+bool BrowserGame::click(int x, int y, int button)
+{
+    return browser.send("click " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(button));
+}
+
+bool BrowserGame::running()
+{
+    return browser.values("page")["ended"] == "0";
+}
+
+std::optional<int> BrowserGame::wait(std::chrono::milliseconds timeout)
+{
+    std::map<std::string, std::string> page;
+    if (!poll_until([&] { return (page = browser.values("page"))["ended"] == "1"; }, timeout,
+                    std::chrono::milliseconds(50))) {
+        return std::nullopt;
+    }
+    // A page whose game aborted has no status: reported as a program that
+    // aborted would be.
+    return page["status"].empty() ? 128 + SIGABRT : std::atoi(page["status"].c_str());
 }
