@@ -10,17 +10,19 @@
 // pixels and a test can check the committed files against it.
 //
 // One file a subject: maths.h (vectors, colours, random numbers and noise),
-// sdl_resources.h (surfaces and PNG files), canvas.h (the supersampled canvas
+// sdl_resources.h (surfaces and PNG files, squeezed by zopflipng), canvas.h (the supersampled canvas
 // every image is drawn on), rocks.cpp and rock_light.cpp (the rocks, their
 // shapes and their light), ship.cpp (the ship's sprites and the icon).
 
 #include "rocks.h"
+#include "sdl_resources.h"
 #include "ship.h"
 
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -35,8 +37,12 @@ int run(int argc, char** argv)
     fs::create_directories(assets);
     writeRocks(assets);
     writeShips(assets);
-    if (argc == 3)
+    std::vector<fs::path> written = {assets};
+    if (argc == 3) {
         writeIcons(argv[2]);
+        written.push_back(argv[2]);
+    }
+    squeezePngs(written);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct SurfaceDeleter {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
@@ -30,3 +31,8 @@ inline Uint8* pixelAt(SDL_Surface* s, int x, int y)
 }
 
 void savePng(SDL_Surface* s, const std::filesystem::path& path);
+
+// Recompresses every PNG file under the folders with zopflipng (Debian's
+// zopfli), losslessly: the same pixels in about a fifth fewer bytes, which
+// every release and every first visit of the site downloads.
+void squeezePngs(const std::vector<std::filesystem::path>& folders);
