@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "canvas.h"
 #include "game/field.h"
@@ -37,20 +38,17 @@ public:
 
     bool empty() const { return next >= size; }
     std::uint8_t byte() { return next < size ? data[next++] : 0; }
-    // Two bytes, high one first.
-    int word()
-    {
-        const int high = byte();
-        return high << 8 | byte();
-    }
-    int any_int()
+    // `count` bytes, the most significant first.
+    std::uint32_t bytes(int count)
     {
         std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < count; ++i) {
             value = value << 8 | byte();
         }
-        return static_cast<int>(value);
+        return value;
     }
+    int word() { return static_cast<int>(bytes(2)); }
+    int any_int() { return static_cast<int>(bytes(4)); }
 
 private:
     const std::uint8_t* data;
@@ -63,18 +61,16 @@ int key(Bytes& in)
     static constexpr int KEYS[] = {
         SDLK_w, SDLK_a, SDLK_s, SDLK_d, SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_ESCAPE, SDLK_SPACE, SDLK_RETURN,
     };
-    constexpr int count = sizeof KEYS / sizeof KEYS[0];
     const std::uint8_t choice = in.byte();
-    return choice < 0x80 ? KEYS[choice % count] : in.any_int();
+    return choice < 0x80 ? KEYS[choice % std::size(KEYS)] : in.any_int();
 }
 
 int coordinate(Bytes& in, int ship)
 {
     static constexpr int EDGES[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, WIDTH, HEIGHT, INT_MAX - 1, INT_MAX};
-    constexpr int count = sizeof EDGES / sizeof EDGES[0];
     switch (in.byte() % 4) {
     case 0:
-        return EDGES[in.byte() % count];
+        return EDGES[in.byte() % std::size(EDGES)];
     case 1:
         // From 100 pixels before the field to 100 after it, on either axis.
         return in.word() % (WIDTH + 200) - 100;
@@ -86,33 +82,28 @@ int coordinate(Bytes& in, int ship)
     }
 }
 
-[[noreturn]] void broken(const char* rule, double a, double b)
-{
-    std::fprintf(stderr, "broken: %s (%.17g, %.17g)\n", rule, a, b);
-    std::abort();
-}
-
 void require(bool holds, const char* rule, double a = 0, double b = 0)
 {
     if (!holds) {
-        broken(rule, a, b);
+        std::fprintf(stderr, "broken: %s (%.17g, %.17g)\n", rule, a, b);
+        std::abort();
     }
 }
 
-bool within(double v, double low, double high)
+// Inside the field, or no further than `margin` beyond any of its edges.
+bool in_field(double x, double y, double margin)
 {
-    return v >= low && v <= high;
+    return x >= -margin && x <= WIDTH + margin && y >= -margin && y <= HEIGHT + margin;
 }
 
 // What holds between any two steps of play.
 void check(Level& l)
 {
     const Ship& ship = TestAccess::ship(l);
-    require(within(ship.getX(), -SHIP_MARGIN, WIDTH + SHIP_MARGIN) &&
-                within(ship.getY(), -SHIP_MARGIN, HEIGHT + SHIP_MARGIN),
-            "the ship stays within its wrap margin", ship.getX(), ship.getY());
+    require(in_field(ship.getX(), ship.getY(), SHIP_MARGIN), "the ship stays within its wrap margin", ship.getX(),
+            ship.getY());
     const int heading = TestAccess::heading(ship);
-    require(within(heading, 0, 360), "the heading picks one of the ship images", heading);
+    require(heading >= 0 && heading <= 360, "the heading picks one of the ship images", heading);
 
     const auto& shots = TestAccess::projectiles(l);
     require(shots.size() <= MAX_SHOTS, "at most seven shots fly", static_cast<double>(shots.size()));
@@ -126,8 +117,7 @@ void check(Level& l)
             require(p.getX() == ship.getX() && p.getY() == ship.getY(), "a new shot starts at the ship", p.getX(),
                     p.getY());
         } else {
-            require(within(p.getX(), 0, WIDTH) && within(p.getY(), 0, HEIGHT), "a shot stays in the field", p.getX(),
-                    p.getY());
+            require(in_field(p.getX(), p.getY(), 0), "a shot stays in the field", p.getX(), p.getY());
         }
     }
 
@@ -138,9 +128,7 @@ void check(Level& l)
         const double vy = TestAccess::speedy(a);
         require(std::isfinite(vx) && std::isfinite(vy) && std::fabs(std::hypot(vx, vy) - SPEED) <= TOLERANCE,
                 "a rock drifts at the ship's speed", vx, vy);
-        const double margin = 5.0 * size;
-        require(within(a.getX(), -margin, WIDTH + margin) && within(a.getY(), -margin, HEIGHT + margin),
-                "a rock stays within its wrap margin", a.getX(), a.getY());
+        require(in_field(a.getX(), a.getY(), 5.0 * size), "a rock stays within its wrap margin", a.getX(), a.getY());
     }
 }
 
@@ -185,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     while (!in.empty()) {
         const Ship& ship = TestAccess::ship(l);
-        switch (in.byte() % 7) {
+        switch (const int step = in.byte() % 7; step) {
         case 0: {
             const int k = key(in);
             try {
@@ -199,25 +187,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 1:
             l.release(key(in));
             break;
-        case 2: {
-            const int x = coordinate(in, ship.getX());
-            const int y = coordinate(in, ship.getY());
-            l.fire(x, y);
-            break;
-        }
+        case 2:
         case 3: {
             const int x = coordinate(in, ship.getX());
             const int y = coordinate(in, ship.getY());
-            l.updateposition(x, y);
+            step == 2 ? l.fire(x, y) : l.updateposition(x, y);
             break;
         }
         case 4:
-            if (!tick(l)) {
-                return 0;
-            }
-            break;
         case 5:
-            for (int ticks = in.byte() + 1; ticks > 0; --ticks) {
+            // One tick, or COUNT.
+            for (int ticks = step == 4 ? 1 : in.byte() + 1; ticks > 0; --ticks) {
                 if (!tick(l)) {
                     return 0;
                 }

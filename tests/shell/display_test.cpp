@@ -1,42 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "display.h"
 
 TEST(Display, OnlyADriverThatShowsNothingAndWasNotAskedForRefusesTheWindow)
 {
-    struct Case {
-        const char* driver;
-        const char* requested;
-        bool refused;
+    // The driver SDL picked and what SDL_VIDEODRIVER asks for.
+    using Drivers = std::vector<std::pair<const char*, const char*>>;
+    // Drivers with a screen behind them, asked for or not.
+    const Drivers screens = {
+        {"x11", nullptr}, {"wayland", nullptr}, {"windows", nullptr}, {"emscripten", nullptr}, {"x11", "wayland,x11"},
     };
-    const Case cases[] = {
-        // Drivers with a screen behind them, asked for or not.
-        {"x11", nullptr, false},
-        {"wayland", nullptr, false},
-        {"windows", nullptr, false},
-        {"emscripten", nullptr, false},
-        {"x11", "wayland,x11", false},
-        // SDL's fallbacks when there is no display.
-        {"offscreen", nullptr, true},
-        {"dummy", nullptr, true},
-        {"offscreen", "", true},
-        {"offscreen", "x11", true},
-        {"offscreen", "wayland,x11", true},
-        {"dummy", "offscreen", true},
-        {"offscreen", "offscreens", true},
-        {"offscreen", "offscree", true},
-        // Named by the player, in any case and anywhere in a list.
-        {"offscreen", "offscreen", false},
-        {"dummy", "dummy", false},
-        {"dummy", "DUMMY", false},
-        {"offscreen", "x11,offscreen", false},
-        {"dummy", "dummy,x11", false},
-        // SDL reports no driver at all.
-        {nullptr, nullptr, true},
-        {nullptr, "dummy", true},
+    // SDL's fallbacks when there is no display.
+    const Drivers fallbacks = {
+        {"offscreen", nullptr},       {"dummy", nullptr},     {"offscreen", ""},           {"offscreen", "x11"},
+        {"offscreen", "wayland,x11"}, {"dummy", "offscreen"}, {"offscreen", "offscreens"}, {"offscreen", "offscree"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(shows_nothing(c.driver, c.requested), c.refused)
-            << (c.driver ? c.driver : "(none)") << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
+    // Named by the player, in any case and anywhere in a list.
+    const Drivers named = {
+        {"offscreen", "offscreen"},     {"dummy", "dummy"},     {"dummy", "DUMMY"},
+        {"offscreen", "x11,offscreen"}, {"dummy", "dummy,x11"},
+    };
+    // SDL reports no driver at all.
+    const Drivers none = {{nullptr, nullptr}, {nullptr, "dummy"}};
+    for (const auto& [drivers, refused] :
+         {std::pair{screens, false}, std::pair{fallbacks, true}, std::pair{named, false}, std::pair{none, true}}) {
+        for (const auto& [driver, requested] : drivers) {
+            EXPECT_EQ(shows_nothing(driver, requested), refused)
+                << (driver ? driver : "(none)") << " with SDL_VIDEODRIVER=" << (requested ? requested : "(unset)");
+        }
     }
 }

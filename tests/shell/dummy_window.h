@@ -4,7 +4,6 @@
 // event queue on SDL's dummy video driver, with stand-in textures that show
 // which image went where.
 #include <SDL.h>
-#include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,6 +12,7 @@
 
 #include "canvas.h"
 #include "game/field.h"
+#include "play.h"
 #include "renderer.h"
 
 class DummyWindow : public ::testing::Test {
@@ -31,11 +31,8 @@ protected:
 
     void TearDown() override
     {
-        // SDL2_gfx keeps its font glyphs as textures of the first renderer
-        // that drew text; let it drop them before that renderer goes.
-        gfxPrimitivesSetFont(nullptr, 0, 0);
         textures.reset();
-        SDL_DestroyRenderer(sdlRenderer);
+        destroy_renderer(sdlRenderer);
         sdlRenderer = nullptr;
         SDL_DestroyWindow(window);
         SDL_Quit();
@@ -46,6 +43,13 @@ protected:
         for (SDL_Event ev : events) {
             ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError();
         }
+    }
+
+    // The play loop on a level of this difficulty, its rocks dealt from the seed.
+    static bool play(int difficulty, unsigned seed)
+    {
+        std::srand(seed);
+        return main_loop(difficulty);
     }
 
     SDL_Window* window = nullptr;

@@ -1,9 +1,9 @@
 // The play loop under a flood of input: thousands of clicks and auto-repeated
 // keys between two ticks change nothing but what they would one at a time.
 #include <SDL.h>
-#include <SDL2_gfxPrimitives.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -12,7 +12,6 @@
 #include "canvas.h"
 #include "dummy_window.h"
 #include "game/level.h"
-#include "play.h"
 #include "test_access.h"
 
 namespace {
@@ -23,7 +22,7 @@ constexpr int TICKS_BETWEEN_FLOODS = 220;
 // Short enough for the second flood's shots to be still in flight.
 constexpr int TICKS_AFTER = 50;
 constexpr std::size_t MAX_SHOTS = 7;
-constexpr std::size_t SHOT_PIXELS = 9;  // a 3 x 3 square
+constexpr std::size_t SHOT_PIXELS = 9; // a 3 x 3 square
 
 // A key held down long enough for the keyboard to repeat it.
 SDL_Event repeat_event(SDL_Keycode key)
@@ -74,23 +73,17 @@ TEST_F(Flood, ThousandsOfClicksAndRepeatsInOneTickFireSevenShotsAndLoseNoTick)
     // A seed whose level neither ends nor is lost under this input.
     unsigned seed = 0;
     std::optional<Level> expected;
-    for (unsigned s = 1; s <= 500 && !expected; ++s) {
-        expected = simulate(s, events);
-        seed = s;
+    while (!expected && ++seed <= 500) {
+        expected = simulate(seed, events);
     }
     ASSERT_TRUE(expected.has_value()) << "no seed survives the flood";
 
     push(events);
     push({quit_event()});
-    std::srand(seed);
-    int d = 1;
-    EXPECT_FALSE(main_loop(d));
+    EXPECT_FALSE(play(1, seed));
     const std::vector<Uint32> shown = read_frame(sdlRenderer);
 
-    std::size_t white = 0;
-    for (Uint32 p : shown) {
-        white += unpack(p) == WHITE_PIXEL;
-    }
+    const auto white = std::size_t(std::ranges::count_if(shown, [](Uint32 p) { return unpack(p) == WHITE_PIXEL; }));
     EXPECT_GT(white, 0u) << "the second flood's shots in flight";
     EXPECT_LE(white, MAX_SHOTS * SHOT_PIXELS) << "more shots on screen than seven";
 

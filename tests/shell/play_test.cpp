@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <thread>
 #include <vector>
 
@@ -23,29 +22,23 @@ class PlayLoop : public DummyWindow {
 protected:
     static Frame frame() { return read_frame(sdlRenderer); }
 
-    // What the ready screen of a level built from this seed must look like.
-    static Frame ready_screen(unsigned seed, int difficulty)
-    {
-        std::srand(seed);
-        Level l(difficulty);
-        l.draw();
-        draw_text(ready_lines(difficulty));
-        return frame();
-    }
-
-    // The frame drawn after the given number of idle ticks, with the pointer
-    // where it was last seen to move.
-    static Frame after_ticks(unsigned seed, int difficulty, int ticks, SDL_Point pointer = {0, 0})
+    // The frame drawn after the given number of idle ticks, the pointer never
+    // moved, with these lines of text written over it.
+    static Frame after_ticks(unsigned seed, int difficulty, int ticks, const std::vector<Text>& text = {})
     {
         std::srand(seed);
         Level l(difficulty);
         for (int i = 0; i < ticks; ++i) {
-            l.updateposition(pointer.x, pointer.y);
+            l.updateposition(0, 0);
             l.progress();
         }
         l.draw();
+        draw_text(text);
         return frame();
     }
+
+    // What the ready screen of a level built from this seed must look like.
+    static Frame ready_screen(unsigned seed, int d) { return after_ticks(seed, d, 0, ready_lines(d)); }
 };
 
 ::testing::AssertionResult same_frame(const Frame& actual, const Frame& expected)
@@ -64,15 +57,11 @@ protected:
                                          << first / WIDTH << ")";
 }
 
+// How many pixels of the rows from top to bottom, exclusive, are white.
 std::size_t white_pixels(const Frame& f, int top, int bottom)
 {
-    std::size_t n = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < WIDTH; ++x) {
-            n += unpack(f[std::size_t(y) * WIDTH + x]) == WHITE_PIXEL;
-        }
-    }
-    return n;
+    const auto white = [](Uint32 p) { return unpack(p) == WHITE_PIXEL; };
+    return std::size_t(std::count_if(f.begin() + top * WIDTH, f.begin() + bottom * WIDTH, white));
 }
 
 // When the timer pushed each tick, whether or not play has taken it yet. Read
@@ -122,16 +111,13 @@ TEST_F(PlayLoop, OnlySpaceLeavesTheReadyScreen)
     push({key_event(SDL_KEYDOWN, SDLK_a), key_event(SDL_KEYUP, SDLK_a), key_event(SDL_KEYDOWN, SDLK_ESCAPE),
           key_event(SDL_KEYUP, SDLK_ESCAPE), key_event(SDL_KEYDOWN, SDLK_RETURN), motion_event(100, 384),
           click_event(600, 300), click_event(600, 300, SDL_BUTTON_RIGHT), tick_event(), tick_event(), quit_event()});
-    std::srand(3);
-    int d = 1;
-    EXPECT_FALSE(main_loop(d)) << "Escape on the ready screen must not leave the level";
+    EXPECT_FALSE(play(1, 3)) << "Escape on the ready screen must not leave the level";
     const Frame waiting = frame();
     EXPECT_TRUE(same_frame(waiting, ready_screen(3, 1))) << "nothing but the ready screen was drawn";
 
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
         push({motion_event(100, 384), key_event(type, SDLK_SPACE), tick_event(), quit_event()});
-        std::srand(3);
-        EXPECT_FALSE(main_loop(d));
+        EXPECT_FALSE(play(1, 3));
         const Frame playing = frame();
         EXPECT_TRUE(same_frame(playing, after_ticks(3, 1, 1)))
             << (type == SDL_KEYDOWN ? "key-down" : "key-up")
@@ -143,9 +129,7 @@ TEST_F(PlayLoop, InputDuringPlayReachesTheLevel)
 {
     push({key_event(SDL_KEYDOWN, SDLK_SPACE), motion_event(100, 384), click_event(512, 100, SDL_BUTTON_MIDDLE),
           key_event(SDL_KEYDOWN, SDLK_d), tick_event(), key_event(SDL_KEYUP, SDLK_d), tick_event(), quit_event()});
-    std::srand(8);
-    int d = 1;
-    EXPECT_FALSE(main_loop(d));
+    EXPECT_FALSE(play(1, 8));
     const Frame shown = frame();
 
     std::srand(8);
@@ -195,9 +179,7 @@ TEST_F(PlayLoop, TheTimerDrivesPlayAtFiftyTicksASecond)
         SDL_Event quit = quit_event();
         SDL_PushEvent(&quit);
     });
-    std::srand(5);
-    int d = 1;
-    EXPECT_FALSE(main_loop(d));
+    EXPECT_FALSE(play(1, 5));
     closer.join();
     SDL_DelEventWatch(TickWatch::seen, &ticks);
     const Frame shown = frame();
@@ -221,30 +203,23 @@ TEST_F(PlayLoop, GameOverShowsItsTwoLinesAndWaitsForEscape)
     const std::optional<Playthrough> lost =
         first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 2, 1500, Outcome::Lost); });
     ASSERT_TRUE(lost.has_value()) << "no seed loses within 1500 ticks";
-    const unsigned seed = lost->seed;
 
     for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
         push(lost->events);
         push({tick_event(), tick_event(), key_event(SDL_KEYDOWN, SDLK_SPACE), click_event(5, 5),
               key_event(type, SDLK_ESCAPE), tick_event()});
-        std::srand(seed);
-        int d = 2;
-        EXPECT_FALSE(main_loop(d));
+        EXPECT_FALSE(play(2, lost->seed));
         const Frame shown = frame();
 
         // The tick that ended the game is not drawn: the text lies over the one before.
-        after_ticks(seed, 2, lost->ticks - 1);
-        draw_text(GAME_OVER_LINES);
-        EXPECT_TRUE(same_frame(shown, frame()));
+        EXPECT_TRUE(same_frame(shown, after_ticks(lost->seed, 2, lost->ticks - 1, GAME_OVER_LINES)));
         EXPECT_GT(white_pixels(shown, 384, 412), 150u);
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }
 
     push(lost->events);
     push({quit_event()});
-    std::srand(seed);
-    int d = 2;
-    EXPECT_FALSE(main_loop(d)) << "closing the window on the game-over screen";
+    EXPECT_FALSE(play(2, lost->seed)) << "closing the window on the game-over screen";
 }
 
 TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
@@ -252,16 +227,13 @@ TEST_F(PlayLoop, AClearedLevelEndsAfterItsLastFrameIsDrawn)
     const std::optional<Playthrough> cleared =
         first_playthrough(1, 200, [](unsigned seed) { return play_ahead(seed, 1, 3000, Outcome::Cleared); });
     ASSERT_TRUE(cleared.has_value()) << "the autopilot clears no level";
-    const unsigned seed = cleared->seed;
 
     push(cleared->events);
     push({quit_event()});
-    std::srand(seed);
-    int d = 1;
-    EXPECT_TRUE(main_loop(d));
+    EXPECT_TRUE(play(1, cleared->seed));
     const Frame shown = frame();
 
-    std::srand(seed);
+    std::srand(cleared->seed);
     Level l(1);
     ASSERT_TRUE(replay(l, cleared->events));
     ASSERT_TRUE(l.complete());
@@ -303,16 +275,13 @@ TEST_F(PlayLoop, RunningOutOfMemoryDuringPlayEndsTheGameWithAMessage)
     // exactly that much succeed: the first shot is the first to fail.
     push({quit_event()});
     allocation_counter::made = 0;
-    std::srand(4);
-    int d = 1;
-    main_loop(d);
+    play(1, 4);
     const long before_play = allocation_counter::made.load();
 
     push({key_event(SDL_KEYDOWN, SDLK_SPACE), tick_event(), click_event(100, 100), tick_event(), quit_event()});
-    std::srand(4);
     ::testing::internal::CaptureStderr();
     allocation_counter::left = before_play;
-    const bool result = main_loop(d);
+    const bool result = play(1, 4);
     allocation_counter::left = -1;
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "std::bad_alloc\n");
     EXPECT_FALSE(result);

@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,7 +50,7 @@ std::map<int, std::string> descriptors()
 {
     std::map<int, std::string> open;
     for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-        std::error_code gone;  // closed between the listing and the look
+        std::error_code gone; // closed between the listing and the look
         open[std::stoi(entry.path().filename())] = fs::read_symlink(entry.path(), gone).string();
     }
     return open;
@@ -88,29 +89,14 @@ protected:
 
     void TearDown() override
     {
-        empty_tables(true);
+        empty_texture_tables();
         fs::current_path(previous);
     }
 
-    static void empty_tables(bool destroy)
-    {
-        for (SDL_Texture*& t : asteroid_textures) {
-            if (destroy) {
-                SDL_DestroyTexture(t);
-            }
-            t = nullptr;
-        }
-        for (SDL_Texture*& t : ship_textures) {
-            if (destroy) {
-                SDL_DestroyTexture(t);
-            }
-            t = nullptr;
-        }
-    }
-
-    // Loads, expecting the one failure the catalogue reports, and no
-    // descriptor left open or moved.
-    static void expect_failure()
+    // Loads, expecting the one failure the catalogue reports after this many
+    // images of each table and no descriptor left open or moved; then empties
+    // the tables for another try.
+    static void expect_failure(int rocks, int ships, const std::string& what = "")
     {
         const std::map<int, std::string> before = descriptors();
         try {
@@ -120,14 +106,14 @@ protected:
             EXPECT_STREQ(e.what(), "Texture loading failed");
         }
         EXPECT_EQ(descriptors(), before) << "descriptors after a failed load";
+        EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), rocks) << what;
+        EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), ships) << what;
+        empty_texture_tables();
     }
 
     static int loaded(SDL_Texture* const* table, int count)
     {
-        int n = 0;
-        while (n < count && table[n] != nullptr) {
-            ++n;
-        }
+        const int n = int(std::find(table, table + count, nullptr) - table);
         for (int i = n; i < count; ++i) {
             EXPECT_EQ(table[i], nullptr) << "entry " << i << " loaded after a failure";
         }
@@ -160,7 +146,7 @@ TEST_F(AssetsDirectory, LoadsEveryImageIntoItsEntryWithBlending)
         EXPECT_EQ(canvas.pixel(19, 19), mark(i)) << "image " << i;
     }
     texture_free();
-    empty_tables(false);
+    empty_texture_tables(false);
 }
 
 TEST_F(AssetsDirectory, AnyImageSDLCanReadLoadsWhateverItsName)
@@ -180,17 +166,13 @@ TEST_F(AssetsDirectory, AnyImageSDLCanReadLoadsWhateverItsName)
 TEST_F(AssetsDirectory, AMissingRockStopsLoadingThereBeforeAnyShip)
 {
     fs::remove(root / "assets" / "asteroid2_pink.png");
-    expect_failure();
-    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), 8);
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 0);
+    expect_failure(8, 0);
 }
 
 TEST_F(AssetsDirectory, AMissingShipImageStopsLoadingThere)
 {
     fs::remove(root / "assets" / "ship200.png");
-    expect_failure();
-    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), ASTEROID_TEXTURE_COUNT);
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 200);
+    expect_failure(ASTEROID_TEXTURE_COUNT, 200);
 }
 
 TEST_F(AssetsDirectory, UnreadableImagesFailLikeMissingOnes)
@@ -198,36 +180,25 @@ TEST_F(AssetsDirectory, UnreadableImagesFailLikeMissingOnes)
     const fs::path ship7 = root / "assets" / "ship7.png";
     const std::string truncated("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0", 18);
     for (const std::string& content : {std::string(), std::string("not an image at all"), truncated}) {
-        fs::remove(ship7);
-        std::FILE* f = std::fopen(ship7.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(content.data(), 1, content.size(), f);
-        std::fclose(f);
+        ASSERT_TRUE(std::ofstream(ship7, std::ios::binary) << content);
         ::testing::internal::CaptureStderr();
-        expect_failure();
+        expect_failure(ASTEROID_TEXTURE_COUNT, 7, std::to_string(content.size()) + " bytes");
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the decoder's own complaint reached the console";
-        EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << content.size() << " bytes";
-        empty_tables(true);
     }
     fs::remove(ship7);
     fs::create_directory(ship7);
-    expect_failure();
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << "a directory in place of the image";
-    empty_tables(true);
+    expect_failure(ASTEROID_TEXTURE_COUNT, 7, "a directory in place of the image");
 
     // A pipe nobody writes to would block a plain read for ever.
     fs::remove(ship7);
     ASSERT_EQ(mkfifo(ship7.c_str(), 0644), 0);
-    expect_failure();
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << "a pipe in place of the image";
+    expect_failure(ASTEROID_TEXTURE_COUNT, 7, "a pipe in place of the image");
 }
 
 TEST_F(AssetsDirectory, NoAssetsDirectoryLoadsNothing)
 {
     fs::remove_all(root / "assets");
-    expect_failure();
-    EXPECT_EQ(loaded(asteroid_textures, ASTEROID_TEXTURE_COUNT), 0);
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 0);
+    expect_failure(0, 0);
 }
 
 TEST_F(AssetsDirectory, AFileOverTheSizeLimitIsRefusedWithoutBeingRead)
@@ -237,32 +208,27 @@ TEST_F(AssetsDirectory, AFileOverTheSizeLimitIsRefusedWithoutBeingRead)
     const fs::path ship7 = root / "assets" / "ship7.png";
     ASSERT_EQ(truncate(ship7.c_str(), OVER_THE_LIMIT), 0);
     const long long before = bytes_read();
-    expect_failure();
+    expect_failure(ASTEROID_TEXTURE_COUNT, 7);
     EXPECT_LT(bytes_read() - before, OVER_THE_LIMIT / 16) << "the file was read in";
-    EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7);
 }
 
 TEST_F(AssetsDirectory, APngLongerThan8192PixelsOnEitherSideIsRefused)
 {
-    const struct {
-        int width, height;
-        bool loads;
-    } cases[] = {{8193, 1, false}, {1, 8193, false}, {8192, 1, true}, {1, 8192, true}};
-    for (const auto& c : cases) {
-        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, c.width, c.height, 32, SDL_PIXELFORMAT_ARGB8888);
+    const std::tuple<int, int, bool> cases[] = {{8193, 1, false}, {1, 8193, false}, {8192, 1, true}, {1, 8192, true}};
+    for (const auto& [width, height, loads] : cases) {
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
         ASSERT_EQ(IMG_SavePNG(s, (root / "assets" / "ship7.png").c_str()), 0);
         SDL_FreeSurface(s);
-        if (c.loads) {
+        if (loads) {
             texture_init();
             int w = 0;
             int h = 0;
             SDL_QueryTexture(ship_textures[7], nullptr, nullptr, &w, &h);
-            EXPECT_EQ(std::pair(w, h), std::pair(c.width, c.height));
+            EXPECT_EQ(std::pair(w, h), std::pair(width, height));
+            empty_texture_tables();
         } else {
-            expect_failure();
-            EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << c.width << " x " << c.height;
+            expect_failure(ASTEROID_TEXTURE_COUNT, 7, std::to_string(width) + " x " + std::to_string(height));
         }
-        empty_tables(true);
     }
 }
 
@@ -276,8 +242,6 @@ TEST_F(AssetsDirectory, APngThatEndsBeforeItsSizeIsRefused)
     const std::string png(std::istreambuf_iterator<char>(in), {});
     for (std::size_t length : {1, 8, 16, 20, 23}) {
         std::ofstream(ship7, std::ios::binary) << png.substr(0, length);
-        expect_failure();
-        EXPECT_EQ(loaded(ship_textures, SHIP_TEXTURE_COUNT), 7) << length << " bytes";
-        empty_tables(true);
+        expect_failure(ASTEROID_TEXTURE_COUNT, 7, std::to_string(length) + " bytes");
     }
 }

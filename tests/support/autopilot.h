@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -16,7 +16,7 @@
 // through the real play loop must then give the same game, tick for tick.
 struct Playthrough {
     unsigned seed = 0;
-    std::vector<SDL_Event> events;  // space first, then clicks and ticks
+    std::vector<SDL_Event> events; // space first, then clicks and ticks
     int ticks = 0;
 };
 
@@ -24,7 +24,6 @@ inline SDL_Event key_event(Uint32 type, SDL_Keycode key)
 {
     SDL_Event ev{};
     ev.type = type;
-    ev.key.type = type;
     ev.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     ev.key.keysym.sym = key;
     return ev;
@@ -34,7 +33,6 @@ inline SDL_Event click_event(int x, int y, Uint8 button = SDL_BUTTON_LEFT)
 {
     SDL_Event ev{};
     ev.type = SDL_MOUSEBUTTONDOWN;
-    ev.button.type = SDL_MOUSEBUTTONDOWN;
     ev.button.button = button;
     ev.button.state = SDL_PRESSED;
     ev.button.x = x;
@@ -46,7 +44,6 @@ inline SDL_Event motion_event(int x, int y)
 {
     SDL_Event ev{};
     ev.type = SDL_MOUSEMOTION;
-    ev.motion.type = SDL_MOUSEMOTION;
     ev.motion.x = x;
     ev.motion.y = y;
     return ev;
@@ -82,19 +79,13 @@ inline SDL_Point intercept(const Ship& ship, const Asteroid& a)
                      static_cast<int>(std::lround(a.getY() + vy * t))};
 }
 
+// The rock nearest the ship; the first of them on a tie.
 inline const Asteroid& nearest(Level& l)
 {
     const Ship& ship = TestAccess::ship(l);
-    const Asteroid* best = nullptr;
-    double best_distance = std::numeric_limits<double>::max();
-    for (const Asteroid& a : TestAccess::asteroids(l)) {
-        const double d = std::hypot(a.getX() - ship.getX(), a.getY() - ship.getY());
-        if (d < best_distance) {
-            best_distance = d;
-            best = &a;
-        }
-    }
-    return *best;
+    return *std::ranges::min_element(TestAccess::asteroids(l), {}, [&ship](const Asteroid& a) {
+        return std::hypot(a.getX() - ship.getX(), a.getY() - ship.getY());
+    });
 }
 
 // One tick as the play loop runs it, with the pointer never moved.
@@ -139,9 +130,7 @@ inline std::optional<Playthrough> play_ahead(unsigned seed, int difficulty, int 
 {
     std::srand(seed);
     Level l(difficulty);
-    Playthrough p;
-    p.seed = seed;
-    p.events.push_back(key_event(SDL_KEYDOWN, SDLK_SPACE));
+    Playthrough p{seed, {key_event(SDL_KEYDOWN, SDLK_SPACE)}};
     while (p.ticks < max_ticks) {
         if (wanted == Outcome::Cleared && TestAccess::projectiles(l).size() < 7) {
             const SDL_Point aim = intercept(TestAccess::ship(l), nearest(l));
@@ -160,8 +149,7 @@ inline std::optional<Playthrough> play_ahead(unsigned seed, int difficulty, int 
 
 // The playthrough of the first seed, of `count` from `from` on, on which
 // `play` succeeds.
-template <typename Play>
-std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play play)
+template <typename Play> std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play play)
 {
     for (unsigned seed = from; seed < from + count; ++seed) {
         if (std::optional<Playthrough> p = play(seed)) {
@@ -175,11 +163,10 @@ std::optional<Playthrough> first_playthrough(unsigned from, unsigned count, Play
 // again until they suit what a test needs.
 template <typename Fits> unsigned first_seed(unsigned from, Fits fits)
 {
-    unsigned seed = from;
-    while (!fits(seed)) {
-        ++seed;
+    while (!fits(from)) {
+        ++from;
     }
-    return seed;
+    return from;
 }
 
 // The first seed from `from` on whose level an idle ship survives this many

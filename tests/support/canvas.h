@@ -79,6 +79,14 @@ inline SDL_Texture* solid_texture(SDL_Renderer* renderer, Rgba c)
     return t;
 }
 
+// SDL2_gfx keeps its font glyphs as textures of the renderer that first drew
+// text; it must drop them before that renderer goes.
+inline void destroy_renderer(SDL_Renderer* renderer)
+{
+    gfxPrimitivesSetFont(nullptr, 0, 0);
+    SDL_DestroyRenderer(renderer);
+}
+
 // A window-sized software renderer on a plain surface, installed as the
 // game's renderer for as long as it lives, so that drawing can be read back
 // pixel by pixel without a display.
@@ -92,11 +100,8 @@ public:
     }
     ~Canvas()
     {
-        // SDL2_gfx keeps its font glyphs as textures of the renderer that
-        // first drew text; let it drop them before this renderer goes.
-        gfxPrimitivesSetFont(nullptr, 0, 0);
         sdlRenderer = nullptr;
-        SDL_DestroyRenderer(renderer);
+        destroy_renderer(renderer);
         SDL_FreeSurface(surface);
     }
     Canvas(const Canvas&) = delete;
@@ -109,6 +114,22 @@ private:
     SDL_Surface* surface;
     SDL_Renderer* renderer;
 };
+
+// Empties both texture tables, destroying their textures unless they are
+// gone already.
+inline void empty_texture_tables(bool destroy = true)
+{
+    const auto empty = [destroy](auto& table) {
+        for (SDL_Texture*& t : table) {
+            if (destroy) {
+                SDL_DestroyTexture(t);
+            }
+            t = nullptr;
+        }
+    };
+    empty(asteroid_textures);
+    empty(ship_textures);
+}
 
 // Fills both texture tables with small solid textures of distinct colours, so
 // a test can tell from a pixel which image was drawn. Empties them again on
@@ -124,20 +145,15 @@ public:
             ship_textures[i] = solid_texture(renderer, ship(i));
         }
     }
-    ~StandInTextures()
-    {
-        for (SDL_Texture*& t : asteroid_textures) {
-            SDL_DestroyTexture(t);
-            t = nullptr;
-        }
-        for (SDL_Texture*& t : ship_textures) {
-            SDL_DestroyTexture(t);
-            t = nullptr;
-        }
-    }
+    ~StandInTextures() { empty_texture_tables(); }
     StandInTextures(const StandInTextures&) = delete;
     StandInTextures& operator=(const StandInTextures&) = delete;
 
     static Rgba asteroid(int index) { return Rgba{200, Uint8(10 * index), 50, 255}; }
     static Rgba ship(int index) { return Rgba{Uint8(index & 0xFF), Uint8(64 + (index >> 8)), 200, 255}; }
+};
+
+// A canvas with stand-in textures in both tables.
+struct StandInCanvas : Canvas {
+    StandInTextures textures;
 };

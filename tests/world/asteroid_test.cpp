@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "canvas.h"
@@ -11,28 +13,6 @@
 #include "test_access.h"
 
 namespace {
-
-// Marks every entry of the asteroid table with its own address, so that a
-// test can tell which entry a rock took without loading any image.
-class MarkedTextures {
-public:
-    MarkedTextures()
-    {
-        for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
-            asteroid_textures[i] = entry(i);
-        }
-    }
-    ~MarkedTextures()
-    {
-        for (SDL_Texture*& t : asteroid_textures) {
-            t = nullptr;
-        }
-    }
-    SDL_Texture* entry(int i) { return reinterpret_cast<SDL_Texture*>(&marks[i]); }
-
-private:
-    char marks[ASTEROID_TEXTURE_COUNT] = {};
-};
 
 struct Drawn {
     int colour;
@@ -92,7 +72,8 @@ TEST(Asteroid, InvalidSizeRaisesThreeBeforeDrawingAnyRandomNumber)
 
 TEST(Asteroid, RandomChoicesFollowTheSequenceInOrder)
 {
-    MarkedTextures textures;
+    StandInCanvas canvas; // distinct entries: a rock's texture tells which it took
+    ASSERT_TRUE(canvas.ready());
     for (unsigned seed = 1; seed <= 200; ++seed) {
         for (int size = 1; size <= 3; ++size) {
             for (const auto& [prevx, prevy] : {std::pair{-1, -1}, std::pair{500, 300}, std::pair{-1, 5}}) {
@@ -101,7 +82,7 @@ TEST(Asteroid, RandomChoicesFollowTheSequenceInOrder)
                 std::srand(seed);
                 const Asteroid a(size, 512, 384, prevx, prevy);
                 SCOPED_TRACE(::testing::Message() << "seed " << seed << " size " << size << " parent " << prevx);
-                EXPECT_EQ(TestAccess::texture(a), textures.entry((size - 1) * 6 + expected.colour));
+                EXPECT_EQ(TestAccess::texture(a), asteroid_textures[(size - 1) * 6 + expected.colour]);
                 EXPECT_EQ(a.getX(), expected.x);
                 EXPECT_EQ(a.getY(), expected.y);
                 EXPECT_EQ(TestAccess::speedx(a), expected.speedx);
@@ -144,7 +125,7 @@ TEST(Asteroid, PlacementExactlyEightyPixelsAwayIsAcceptedAndJustUnderIsNot)
 {
     for (unsigned seed = 1; seed <= 50; ++seed) {
         std::srand(seed);
-        std::rand();  // colour
+        std::rand(); // colour
         const int x = std::rand() % 1024;
         const int y = std::rand() % 768;
         const int side = x >= 80 ? -1 : 1;
@@ -162,19 +143,17 @@ TEST(Asteroid, PlacementExactlyEightyPixelsAwayIsAcceptedAndJustUnderIsNot)
 
 TEST(Asteroid, FragmentsLandFromTenBeforeToNineAfterTheirParent)
 {
-    double min_x = 1e9, max_x = -1e9, min_y = 1e9, max_y = -1e9;
+    std::vector<double> xs, ys;
     for (unsigned seed = 1; seed <= 2000; ++seed) {
         std::srand(seed);
-        const Asteroid a(1, 500, 305, 500, 300);  // near the ship, yet no free placement
-        min_x = std::min(min_x, a.getX());
-        max_x = std::max(max_x, a.getX());
-        min_y = std::min(min_y, a.getY());
-        max_y = std::max(max_y, a.getY());
+        const Asteroid a(1, 500, 305, 500, 300); // near the ship, yet no free placement
+        xs.push_back(a.getX());
+        ys.push_back(a.getY());
     }
-    EXPECT_EQ(min_x, 490);
-    EXPECT_EQ(max_x, 509);
-    EXPECT_EQ(min_y, 290);
-    EXPECT_EQ(max_y, 309);
+    EXPECT_EQ(std::ranges::min(xs), 490);
+    EXPECT_EQ(std::ranges::max(xs), 509);
+    EXPECT_EQ(std::ranges::min(ys), 290);
+    EXPECT_EQ(std::ranges::max(ys), 309);
 
     for (const auto& [prevx, prevy] : {std::pair{-1, 5}, std::pair{5, -1}}) {
         std::srand(3);
@@ -232,40 +211,31 @@ TEST(Asteroid, AVelocityDrawOfZeroIsDrawnAgain)
 TEST(Asteroid, WrapsWithAMarginOfFivePixelsPerSize)
 {
     for (int size = 1; size <= 3; ++size) {
-        const double m = size * 5;
-        struct Case {
-            double x, y, speedx, speedy, endx, endy;
+        // The margin, and where the far edges of the wrap lie.
+        const double m = size * 5, right = 1024 + m, bottom = 768 + m;
+        const std::vector<std::tuple<double, double, double, double, double, double>> cases = {
+            {right - 1, 100, 1, 0, right, 100},   {right - 1, 100, 1.5, 0, -m, 100},
+            {1 - m, 100, -1, 0, -m, 100},         {1 - m, 100, -1.5, 0, right, 100},
+            {100, bottom - 1, 0, 1, 100, bottom}, {100, bottom - 1, 0, 1.5, 100, -m},
+            {100, 1 - m, 0, -1, 100, -m},         {100, 1 - m, 0, -1.5, 100, bottom},
         };
-        const std::vector<Case> cases = {
-            {1024 + m - 1, 100, 1, 0, 1024 + m, 100},    {1024 + m - 1, 100, 1.5, 0, -m, 100},
-            {-m + 1, 100, -1, 0, -m, 100},               {-m + 1, 100, -1.5, 0, 1024 + m, 100},
-            {100, 768 + m - 1, 0, 1, 100, 768 + m},      {100, 768 + m - 1, 0, 1.5, 100, -m},
-            {100, -m + 1, 0, -1, 100, -m},               {100, -m + 1, 0, -1.5, 100, 768 + m},
-        };
-        for (const Case& c : cases) {
-            Asteroid a = at(size, c.x, c.y, c.speedx, c.speedy);
+        for (const auto& [x, y, speedx, speedy, endx, endy] : cases) {
+            Asteroid a = at(size, x, y, speedx, speedy);
             a.move();
-            EXPECT_EQ(a.getX(), c.endx) << "size " << size << " from " << c.x << ", " << c.y;
-            EXPECT_EQ(a.getY(), c.endy) << "size " << size << " from " << c.x << ", " << c.y;
+            EXPECT_EQ(a.getX(), endx) << "size " << size << " from " << x << ", " << y;
+            EXPECT_EQ(a.getY(), endy) << "size " << size << " from " << x << ", " << y;
         }
     }
 }
 
 TEST(Asteroid, IsHitWithinItsRadiusInclusive)
 {
-    struct Case {
-        int size;
-        int dx, dy;
-        bool hit;
+    const std::vector<std::tuple<int, int, int, bool>> cases = {
+        {1, 6, 8, true},   {1, 10, 0, true},  {1, 10, 1, false}, {1, 0, -11, false}, {2, 12, 16, true},
+        {2, 20, 1, false}, {2, -20, 0, true}, {3, 18, 24, true}, {3, 30, 1, false},  {3, 0, 0, true},
     };
-    const std::vector<Case> cases = {
-        {1, 6, 8, true},   {1, 10, 0, true},   {1, 10, 1, false}, {1, 0, -11, false},
-        {2, 12, 16, true}, {2, 20, 1, false},  {2, -20, 0, true}, {3, 18, 24, true},
-        {3, 30, 1, false}, {3, 0, 0, true},
-    };
-    for (const Case& c : cases) {
-        const Asteroid a = at(c.size, 300.9, 200.9);
-        EXPECT_EQ(a.hit(300 + c.dx, 200 + c.dy), c.hit) << "size " << c.size << " at " << c.dx << ", " << c.dy;
+    for (const auto& [size, dx, dy, hit] : cases) {
+        EXPECT_EQ(at(size, 300.9, 200.9).hit(300 + dx, 200 + dy), hit) << "size " << size << " at " << dx << ", " << dy;
     }
 }
 
@@ -275,13 +245,10 @@ TEST(Asteroid, NegativePositionsTruncateTowardZero)
     EXPECT_TRUE(a.hit(6, 100)) << "tested as if at -4, not -5";
     EXPECT_FALSE(a.hit(-15, 100));
 
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
     std::srand(1);
-    Asteroid b(1, 0, 0, 100, 100);
-    TestAccess::place(b, -3.6, 100.2, 0, 0);
-    b.draw();
+    at(1, -3.6, 100.2).draw();
     const Rgba rock = canvas.pixel(0, 100);
     EXPECT_NE(rock, Rgba{});
     EXPECT_EQ(canvas.pixel(6, 100), rock) << "square from -13 to 6";
@@ -292,16 +259,13 @@ TEST(Asteroid, NegativePositionsTruncateTowardZero)
 
 TEST(Asteroid, IsDrawnWithItsColourInASquareOfTwentyPixelsPerSize)
 {
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
     for (int size = 1; size <= 3; ++size) {
         std::srand(size);
         const int colour = std::rand() % 6;
         std::srand(size);
-        Asteroid a(size, 0, 0, 100, 100);
-        TestAccess::place(a, 500.5 + 100 * size, 300.5, 0, 0);
-        a.draw();
+        at(size, 500.5 + 100 * size, 300.5).draw();
         const Rgba expected = StandInTextures::asteroid((size - 1) * 6 + colour);
         const int left = 500 + 100 * size - 10 * size;
         const int top = 300 - 10 * size;

@@ -1,8 +1,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "canvas.h"
@@ -11,11 +14,9 @@
 
 namespace {
 
-// A level with no rocks draws nothing from rand(); tests add what they need.
-Level empty_level()
-{
-    return Level(0);
-}
+// A level of this difficulty has no rocks and draws nothing from rand();
+// tests add what they need.
+constexpr int EMPTY = 0;
 
 Asteroid& add_rock(Level& l, int size, double x, double y, double speedx = 0, double speedy = 0)
 {
@@ -24,12 +25,11 @@ Asteroid& add_rock(Level& l, int size, double x, double y, double speedx = 0, do
     return a;
 }
 
-Projectile& add_shot(Level& l, double x, double y, double speedx = 0, double speedy = 0, std::uint32_t age = 0)
+void add_shot(Level& l, double x, double y, double speedx = 0, double speedy = 0, std::uint32_t age = 0)
 {
     Projectile& p = TestAccess::projectiles(l).emplace_back(0, 0, 1, 0);
     TestAccess::place(p, x, y, speedx, speedy);
     TestAccess::set_age(p, age);
-    return p;
 }
 
 std::size_t rocks(Level& l)
@@ -56,12 +56,8 @@ int outcome(Level& l)
 // The stand-in colour of the texture a rock took.
 Rgba colour_of(const Asteroid& a)
 {
-    for (int i = 0; i < ASTEROID_TEXTURE_COUNT; ++i) {
-        if (asteroid_textures[i] == TestAccess::texture(a)) {
-            return StandInTextures::asteroid(i);
-        }
-    }
-    return Rgba{};
+    const auto entry = std::ranges::find(asteroid_textures, TestAccess::texture(a));
+    return StandInTextures::asteroid(int(entry - std::begin(asteroid_textures)));
 }
 
 constexpr int LOST = -1;
@@ -103,12 +99,11 @@ TEST(Level, DrawsEachSizeBeforeThatRocksOwnDraws)
         }
         std::srand(seed);
         Level l(2);
-        auto it = TestAccess::asteroids(l).begin();
-        for (const Asteroid& e : expected) {
-            EXPECT_EQ(it->getSize(), e.getSize());
-            EXPECT_EQ(it->getX(), e.getX());
-            EXPECT_EQ(it->getY(), e.getY());
-            ++it;
+        const std::vector<Asteroid> dealt(TestAccess::asteroids(l).begin(), TestAccess::asteroids(l).end());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(dealt[i].getSize(), expected[i].getSize());
+            EXPECT_EQ(dealt[i].getX(), expected[i].getX());
+            EXPECT_EQ(dealt[i].getY(), expected[i].getY());
         }
     }
 }
@@ -116,11 +111,11 @@ TEST(Level, DrawsEachSizeBeforeThatRocksOwnDraws)
 TEST(Level, WorkedTickRemovesOldShotSplitsTheHitRockAndMovesEverything)
 {
     std::srand(11);
-    Level l = empty_level();
-    add_rock(l, 2, 200, 200, 3, 0);                 // A
-    add_rock(l, 1, 800, 200, 0, 3);                 // B
-    add_shot(l, 900, 600, 6, 0, 200);               // P1: its next move makes it old
-    add_shot(l, 197, 200, 6, 0);                    // P2: lands on A after the move
+    Level l(EMPTY);
+    add_rock(l, 2, 200, 200, 3, 0);   // A
+    add_rock(l, 1, 800, 200, 0, 3);   // B
+    add_shot(l, 900, 600, 6, 0, 200); // P1: its next move makes it old
+    add_shot(l, 197, 200, 6, 0);      // P2: lands on A after the move
     TestAccess::ship(l).press(SDLK_d);
 
     // The fragments come from these draws, beside A's position after its move.
@@ -134,22 +129,20 @@ TEST(Level, WorkedTickRemovesOldShotSplitsTheHitRockAndMovesEverything)
     ASSERT_EQ(outcome(l), GOES_ON);
     EXPECT_EQ(shots(l), 0u);
     ASSERT_EQ(rocks(l), 3u);
-    auto it = TestAccess::asteroids(l).begin();
-    EXPECT_EQ(it->getSize(), 1);
-    EXPECT_EQ(it->getY(), 203) << "B moved";
-    ++it;
-    EXPECT_EQ(it->getX(), f1.getX()) << "F1 moved in its first tick";
-    EXPECT_EQ(it->getY(), f1.getY());
-    ++it;
-    EXPECT_EQ(it->getX(), f2.getX()) << "F2 moved in its first tick";
-    EXPECT_EQ(it->getY(), f2.getY());
+    const std::vector<Asteroid> r(TestAccess::asteroids(l).begin(), TestAccess::asteroids(l).end());
+    EXPECT_EQ(r[0].getSize(), 1);
+    EXPECT_EQ(r[0].getY(), 203) << "B moved";
+    EXPECT_EQ(r[1].getX(), f1.getX()) << "F1 moved in its first tick";
+    EXPECT_EQ(r[1].getY(), f1.getY());
+    EXPECT_EQ(r[2].getX(), f2.getX()) << "F2 moved in its first tick";
+    EXPECT_EQ(r[2].getY(), f2.getY());
     EXPECT_EQ(TestAccess::ship(l).getX(), 515);
     EXPECT_FALSE(l.complete());
 }
 
 TEST(Level, FiresAtMostSevenShotsAtOnce)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     l.fire(0, 0);
     for (int i = 0; i < 100; ++i) {
         l.progress();
@@ -172,12 +165,11 @@ TEST(Level, FiresAtMostSevenShotsAtOnce)
 
 TEST(Level, ShotsAreRemovedInTheTickTheyGrowOldAndOthersMoveOnce)
 {
-    Level l = empty_level();
-    add_shot(l, 100, 100, 6, 0, 200);
-    add_shot(l, 100, 200, 6, 0);
-    add_shot(l, 100, 300, 6, 0, 200);
-    add_shot(l, 100, 400, 6, 0);
-    add_shot(l, 100, 500, 6, 0, 200);  // the last one grows old: the walk ends there
+    Level l(EMPTY);
+    // The first, third and last are about to grow old: the walk ends at the last.
+    for (int y : {100, 200, 300, 400, 500}) {
+        add_shot(l, 100, y, 6, 0, y % 200 == 100 ? 200 : 0);
+    }
     l.progress();
     ASSERT_EQ(shots(l), 2u);
     for (const Projectile& p : TestAccess::projectiles(l)) {
@@ -186,7 +178,7 @@ TEST(Level, ShotsAreRemovedInTheTickTheyGrowOldAndOthersMoveOnce)
     EXPECT_EQ(TestAccess::projectiles(l).front().getY(), 200);
     EXPECT_EQ(TestAccess::projectiles(l).back().getY(), 400);
 
-    Level single = empty_level();
+    Level single(EMPTY);
     single.fire(600, 384);
     for (int i = 0; i < 200; ++i) {
         single.progress();
@@ -198,31 +190,25 @@ TEST(Level, ShotsAreRemovedInTheTickTheyGrowOldAndOthersMoveOnce)
 
 TEST(Level, CollisionIsADistanceStrictlyBelowTenTimesSizePlusTen)
 {
-    struct Case {
-        int size;
-        double x, y;
-        int result;
-    };
     // The ship is at (512, 384); positions are those after the rock's move.
-    const std::vector<Case> cases = {
-        {1, 532, 384, GOES_ON},     {1, 531.99, 384, LOST}, {1, 524, 400, GOES_ON},
-        {1, 523, 400, LOST},   {2, 512, 414, GOES_ON},      {2, 512, 413.5, LOST},
-        {3, 472, 384, GOES_ON},     {3, 472.9, 384, GOES_ON},    {3, 473, 384, LOST},
-        {3, 536, 416, GOES_ON},     {3, 512, 344.9, GOES_ON},    {3, 512, 345, LOST},
-        {1, 492.5, 384, GOES_ON},   {1, 492, 384, GOES_ON},      {1, 493, 384, LOST},
+    const std::vector<std::tuple<int, double, double, int>> cases = {
+        {1, 532, 384, GOES_ON},   {1, 531.99, 384, LOST}, {1, 524, 400, GOES_ON},   {1, 523, 400, LOST},
+        {2, 512, 414, GOES_ON},   {2, 512, 413.5, LOST},  {3, 472, 384, GOES_ON},   {3, 472.9, 384, GOES_ON},
+        {3, 473, 384, LOST},      {3, 536, 416, GOES_ON}, {3, 512, 344.9, GOES_ON}, {3, 512, 345, LOST},
+        {1, 492.5, 384, GOES_ON}, {1, 492, 384, GOES_ON}, {1, 493, 384, LOST},
     };
-    for (const Case& c : cases) {
-        Level l = empty_level();
-        add_rock(l, c.size, c.x - 1, c.y, 1, 0);
-        EXPECT_EQ(outcome(l), c.result) << "size " << c.size << " at " << c.x << ", " << c.y;
+    for (const auto& [size, x, y, result] : cases) {
+        Level l(EMPTY);
+        add_rock(l, size, x - 1, y, 1, 0);
+        EXPECT_EQ(outcome(l), result) << "size " << size << " at " << x << ", " << y;
     }
 }
 
 TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 1, 100, 100, 3, 0);
-    add_rock(l, 1, 512, 360, 0, 3);   // 21 away after its move: safe before the ship moves
+    add_rock(l, 1, 512, 360, 0, 3); // 21 away after its move: safe before the ship moves
     add_rock(l, 1, 700, 700, 3, 0);
     TestAccess::ship(l).press(SDLK_w);
     ASSERT_EQ(outcome(l), GOES_ON);
@@ -230,18 +216,16 @@ TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
 
     // Now it is 18 away: the game is over in the middle of the rock pass.
     ASSERT_EQ(outcome(l), LOST);
-    auto it = TestAccess::asteroids(l).begin();
-    EXPECT_EQ(it->getX(), 106) << "the rock before it moved";
-    ++it;
-    EXPECT_EQ(it->getY(), 366) << "the colliding rock moved";
-    ++it;
-    EXPECT_EQ(it->getX(), 703) << "the rock after it did not move";
+    const std::vector<Asteroid> r(TestAccess::asteroids(l).begin(), TestAccess::asteroids(l).end());
+    EXPECT_EQ(r[0].getX(), 106) << "the rock before it moved";
+    EXPECT_EQ(r[1].getY(), 366) << "the colliding rock moved";
+    EXPECT_EQ(r[2].getX(), 703) << "the rock after it did not move";
     EXPECT_EQ(TestAccess::ship(l).getY(), 381) << "the ship did not move";
 }
 
 TEST(Level, CollisionIsTestedBeforeAnyShotCanSaveTheShip)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 2, 530, 384);
     add_shot(l, 524, 384, 6, 0);
     EXPECT_EQ(outcome(l), LOST);
@@ -251,11 +235,10 @@ TEST(Level, CollisionIsTestedBeforeAnyShotCanSaveTheShip)
 
 TEST(Level, HittingTheLastSmallRockCompletesTheLevel)
 {
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
 
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 1, 100, 100, 3, 0);
     add_shot(l, 100, 100, 6, 0);
     ASSERT_EQ(outcome(l), GOES_ON);
@@ -267,9 +250,9 @@ TEST(Level, HittingTheLastSmallRockCompletesTheLevel)
 
 TEST(Level, OldestShotDestroysTheRockAndTheYoungerHitsAFragment)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 2, 200, 200, 3, 0);
-    Projectile& older = add_shot(l, 200, 200, 1, 0);
+    add_shot(l, 200, 200, 1, 0); // the older shot
 
     // Replay the first fragment to aim the younger shot at where it will be.
     std::srand(5);
@@ -279,7 +262,6 @@ TEST(Level, OldestShotDestroysTheRockAndTheYoungerHitsAFragment)
     const double aimy = static_cast<int>(fragment.getY()) + 0.25;
     ASSERT_LE(std::hypot(aimx - 203, aimy - 200), 20.0) << "the younger shot also lies on the rock";
     add_shot(l, aimx - 1, aimy, 1, 0);
-    (void)older;
 
     std::srand(5);
     ASSERT_EQ(outcome(l), GOES_ON);
@@ -290,7 +272,7 @@ TEST(Level, OldestShotDestroysTheRockAndTheYoungerHitsAFragment)
 
 TEST(Level, AShotIsUsedUpByOneRockOnly)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 1, 300, 300);
     add_rock(l, 1, 305, 300);
     add_shot(l, 302, 300);
@@ -307,14 +289,13 @@ TEST(Level, FragmentsAreTestedAgainstTheShipInTheTickTheyAppear)
         std::srand(s);
         Asteroid f(2, 512, 384, 552, 384);
         f.move();
-        const double d = std::hypot(static_cast<int>(f.getX()) - 512, static_cast<int>(f.getY()) - 384);
-        if (d < 30) {
+        if (std::hypot(static_cast<int>(f.getX()) - 512, static_cast<int>(f.getY()) - 384) < 30) {
             seed = s;
         }
     }
     ASSERT_NE(seed, 0u);
 
-    Level l = empty_level();
+    Level l(EMPTY);
     add_rock(l, 3, 552, 384);
     add_shot(l, 552, 384);
     std::srand(seed);
@@ -327,7 +308,7 @@ TEST(Level, SplitsIntoTwoFragmentsOneSizeSmaller)
 {
     for (int size = 1; size <= 3; ++size) {
         std::srand(size);
-        Level l = empty_level();
+        Level l(EMPTY);
         add_rock(l, size, 200.7, 300.2);
         l.spawn_new(TestAccess::asteroids(l).front());
         const std::size_t fragments = size == 1 ? 0 : 2;
@@ -344,7 +325,7 @@ TEST(Level, SplitsIntoTwoFragmentsOneSizeSmaller)
 
 TEST(Level, EscapeRaisesZeroOnPressOnlyAndLeavesTheShipAlone)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     l.press(SDLK_a);
     try {
         l.press(SDLK_ESCAPE);
@@ -362,18 +343,17 @@ TEST(Level, EscapeRaisesZeroOnPressOnlyAndLeavesTheShipAlone)
 
 TEST(Level, UpdatePositionTurnsTheShip)
 {
-    Level l = empty_level();
+    Level l(EMPTY);
     l.updateposition(100, 384);
     EXPECT_EQ(TestAccess::heading(TestAccess::ship(l)), 90);
 }
 
 TEST(Level, DrawsBackgroundShipRocksAndShotsInThatOrder)
 {
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
 
-    Level l = empty_level();
+    Level l(EMPTY);
     const Asteroid& under = add_rock(l, 1, 512, 384);
     Asteroid* over = &add_rock(l, 1, 522, 384);
     while (colour_of(*over) == colour_of(under)) {

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "canvas.h"
@@ -10,22 +11,17 @@
 
 TEST(Projectile, FliesFromItsStartTowardsTheAimAtSixPixelsPerTick)
 {
-    struct Case {
-        int x, y, dirx, diry;
-        double speedx, speedy;
+    const std::vector<std::tuple<int, int, int, int, double, double>> cases = {
+        {100, 100, 100, 100, 6.0, 0.0}, // aiming at the start point: straight right
+        {100, 100, 100, 50, 0.0, -6.0}, // straight up the screen
+        {100, 100, 0, 100, -6.0, 0.0},  {100, 100, 103, 104, 3.6, 4.8}, {512, 384, 509, 380, -3.6, -4.8},
     };
-    const std::vector<Case> cases = {
-        {100, 100, 100, 100, 6.0, 0.0},  // aiming at the start point: straight right
-        {100, 100, 100, 50, 0.0, -6.0},  // straight up the screen
-        {100, 100, 0, 100, -6.0, 0.0},   {100, 100, 103, 104, 3.6, 4.8},
-        {512, 384, 509, 380, -3.6, -4.8},
-    };
-    for (const Case& c : cases) {
-        const Projectile p(c.x, c.y, c.dirx, c.diry);
-        EXPECT_NEAR(p.getSpeedX(), c.speedx, 1e-9) << c.dirx << ", " << c.diry;
-        EXPECT_NEAR(p.getSpeedY(), c.speedy, 1e-9) << c.dirx << ", " << c.diry;
-        EXPECT_EQ(p.getX(), c.x);
-        EXPECT_EQ(p.getY(), c.y);
+    for (const auto& [x, y, dirx, diry, speedx, speedy] : cases) {
+        const Projectile p(x, y, dirx, diry);
+        EXPECT_NEAR(p.getSpeedX(), speedx, 1e-9) << dirx << ", " << diry;
+        EXPECT_NEAR(p.getSpeedY(), speedy, 1e-9) << dirx << ", " << diry;
+        EXPECT_EQ(p.getX(), x);
+        EXPECT_EQ(p.getY(), y);
     }
     const Projectile at_start(100, 100, 100, 100);
     EXPECT_EQ(at_start.getSpeedX(), 6.0);
@@ -45,29 +41,25 @@ TEST(Projectile, AimsCorrectlyAtAnyIntPoint)
 
 TEST(Projectile, WrapsOnlyStrictlyBeyondTheFieldAndDropsTheOvershoot)
 {
-    struct Case {
-        double x, y, speedx, speedy;
-        double endx, endy;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<double, double, double, double, double, double>> cases = {
         {1018.0, 10.0, 6.0, 0.0, 1024.0, 10.0}, {1018.5, 10.0, 6.0, 0.0, 0.0, 10.0},
         {5.5, 10.0, -6.0, 0.0, 1024.0, 10.0},   {6.0, 10.0, -6.0, 0.0, 0.0, 10.0},
         {10.0, 762.0, 0.0, 6.0, 10.0, 768.0},   {10.0, 762.5, 0.0, 6.0, 10.0, 0.0},
         {10.0, 5.5, 0.0, -6.0, 10.0, 768.0},    {10.0, 6.0, 0.0, -6.0, 10.0, 0.0},
         {1023.0, 767.0, 3.0, 3.0, 0.0, 0.0},    {1.0, 1.0, -3.0, -3.0, 1024.0, 768.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [x, y, speedx, speedy, endx, endy] : cases) {
         Projectile p(0, 0, 1, 0);
-        TestAccess::place(p, c.x, c.y, c.speedx, c.speedy);
+        TestAccess::place(p, x, y, speedx, speedy);
         p.move();
-        EXPECT_EQ(p.getX(), c.endx) << "from " << c.x << ", " << c.y;
-        EXPECT_EQ(p.getY(), c.endy) << "from " << c.x << ", " << c.y;
+        EXPECT_EQ(p.getX(), endx) << "from " << x << ", " << y;
+        EXPECT_EQ(p.getY(), endy) << "from " << x << ", " << y;
     }
 }
 
 TEST(Projectile, GrowsOldOnItsTwoHundredAndFirstMove)
 {
-    Projectile p(512, 384, 0, 0);  // wraps several times within 200 moves
+    Projectile p(512, 384, 0, 0); // wraps several times within 200 moves
     for (int i = 0; i < 200; ++i) {
         p.move();
         EXPECT_EQ(TestAccess::age(p), static_cast<std::uint32_t>(i + 1));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,32 +29,26 @@ Point after_one_move(Ship s)
 
 TEST(Ship, EachSteeringKeyMovesThreePixelsOnItsAxisAndOtherKeysNothing)
 {
-    struct Case {
-        int key;
-        Point expected;
+    const std::vector<std::pair<int, Point>> cases = {
+        {SDLK_w, {100, 97}},      {SDLK_UP, {100, 97}},      {SDLK_a, {97, 100}},  {SDLK_LEFT, {97, 100}},
+        {SDLK_s, {100, 103}},     {SDLK_DOWN, {100, 103}},   {SDLK_d, {103, 100}}, {SDLK_RIGHT, {103, 100}},
+        {SDLK_SPACE, {100, 100}}, {SDLK_ESCAPE, {100, 100}}, {SDLK_q, {100, 100}}, {-1, {100, 100}},
     };
-    const std::vector<Case> cases = {
-        {SDLK_w, {100, 97}},     {SDLK_UP, {100, 97}},     {SDLK_a, {97, 100}},
-        {SDLK_LEFT, {97, 100}},  {SDLK_s, {100, 103}},     {SDLK_DOWN, {100, 103}},
-        {SDLK_d, {103, 100}},    {SDLK_RIGHT, {103, 100}}, {SDLK_SPACE, {100, 100}},
-        {SDLK_ESCAPE, {100, 100}}, {SDLK_q, {100, 100}},   {-1, {100, 100}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [key, expected] : cases) {
         Ship s(100, 100);
-        s.press(c.key);
-        EXPECT_EQ(after_one_move(s), c.expected) << "key " << c.key;
-        s.release(c.key);
-        EXPECT_EQ(after_one_move(s), Point(100, 100)) << "released key " << c.key;
+        s.press(key);
+        EXPECT_EQ(after_one_move(s), expected) << "key " << key;
+        s.release(key);
+        EXPECT_EQ(after_one_move(s), Point(100, 100)) << "released key " << key;
     }
 }
 
 TEST(Ship, OppositeKeysCancelUntilOneIsReleased)
 {
     Ship s(100, 100);
-    s.press(SDLK_a);
-    s.press(SDLK_RIGHT);
-    s.press(SDLK_w);
-    s.press(SDLK_s);
+    for (int key : {SDLK_a, SDLK_RIGHT, SDLK_w, SDLK_s}) {
+        s.press(key);
+    }
     s.move();
     EXPECT_EQ(position(s), Point(100, 100));
 
@@ -75,9 +70,9 @@ TEST(Ship, ReleasingEitherKeyOfARowStopsThatDirection)
     EXPECT_EQ(after_one_move(s), Point(100, 100)) << "arrow still held, but nothing counts keys";
 
     // Repeated presses of a held key (auto-repeat) are not counted either.
-    s.press(SDLK_DOWN);
-    s.press(SDLK_DOWN);
-    s.press(SDLK_s);
+    for (int key : {SDLK_DOWN, SDLK_DOWN, SDLK_s}) {
+        s.press(key);
+    }
     s.release(SDLK_DOWN);
     EXPECT_EQ(after_one_move(s), Point(100, 100));
 }
@@ -99,42 +94,30 @@ TEST(Ship, DiagonalMovesChangeBothAxesByThree)
 
 TEST(Ship, WrapsTenPixelsBeyondEachEdgeWithStrictBounds)
 {
-    struct Case {
-        Point start;
-        int key;
-        Point expected;
+    // The last starts outside the bounds: it wraps on the next move.
+    const std::vector<std::tuple<Point, int, Point>> cases = {
+        {{1031, 100}, SDLK_d, {1034, 100}}, {{1032, 100}, SDLK_d, {-10, 100}}, {{-7, 100}, SDLK_a, {-10, 100}},
+        {{-8, 100}, SDLK_a, {1034, 100}},   {{100, 775}, SDLK_s, {100, 778}},  {{100, 776}, SDLK_s, {100, -10}},
+        {{100, -7}, SDLK_w, {100, -10}},    {{100, -8}, SDLK_w, {100, 778}},   {{5000, -5000}, SDLK_SPACE, {-10, 778}},
     };
-    const std::vector<Case> cases = {
-        {{1031, 100}, SDLK_d, {1034, 100}}, {{1032, 100}, SDLK_d, {-10, 100}},
-        {{-7, 100}, SDLK_a, {-10, 100}},    {{-8, 100}, SDLK_a, {1034, 100}},
-        {{100, 775}, SDLK_s, {100, 778}},   {{100, 776}, SDLK_s, {100, -10}},
-        {{100, -7}, SDLK_w, {100, -10}},    {{100, -8}, SDLK_w, {100, 778}},
-        // Positions already outside the bounds wrap on the next move.
-        {{5000, -5000}, SDLK_SPACE, {-10, 778}},
-    };
-    for (const Case& c : cases) {
-        Ship s(c.start.first, c.start.second);
-        s.press(c.key);
-        EXPECT_EQ(after_one_move(s), c.expected) << "from " << c.start.first << ", " << c.start.second;
+    for (const auto& [start, key, expected] : cases) {
+        Ship s(start.first, start.second);
+        s.press(key);
+        EXPECT_EQ(after_one_move(s), expected) << "from " << start.first << ", " << start.second;
     }
 }
 
 TEST(Ship, HeadingFacesThePointerCounterClockwiseFromUp)
 {
-    struct Case {
-        Point pointer;
-        int heading;
+    const std::vector<std::pair<Point, int>> cases = {
+        {{512, 500}, 180},  {{512, 384}, 180}, {{100, 384}, 90},  {{900, 384}, 270}, {{511, 0}, 1},
+        {{513, 0}, 359},    {{0, 0}, 54},      {{0, 383}, 90},    {{0, 385}, 91},    {{1023, 383}, 270},
+        {{1023, 385}, 269}, {{511, 767}, 180}, {{513, 767}, 180}, {{512, 100}, 360},
     };
-    const std::vector<Case> cases = {
-        {{512, 500}, 180}, {{512, 384}, 180}, {{100, 384}, 90},   {{900, 384}, 270},
-        {{511, 0}, 1},     {{513, 0}, 359},   {{0, 0}, 54},       {{0, 383}, 90},
-        {{0, 385}, 91},    {{1023, 383}, 270}, {{1023, 385}, 269}, {{511, 767}, 180},
-        {{513, 767}, 180}, {{512, 100}, 360},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [pointer, heading] : cases) {
         Ship s(512, 384);
-        s.setrotation(c.pointer.first, c.pointer.second);
-        EXPECT_EQ(TestAccess::heading(s), c.heading) << "pointer " << c.pointer.first << ", " << c.pointer.second;
+        s.setrotation(pointer.first, pointer.second);
+        EXPECT_EQ(TestAccess::heading(s), heading) << "pointer " << pointer.first << ", " << pointer.second;
     }
 }
 
@@ -156,9 +139,8 @@ TEST(Ship, HeadingStaysInRangeForExtremePointers)
 
 TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
 {
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
 
     Ship s(512, 384);
     s.draw();
@@ -180,9 +162,8 @@ TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
 
 TEST(Ship, IsClippedAtTheEdgeOfTheWindow)
 {
-    Canvas canvas;
+    StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
-    StandInTextures textures;
 
     Ship s(-10, 50);
     s.draw();
