@@ -44,6 +44,15 @@ GameProcess::GameProcess(const fs::path& program, const fs::path& cwd, const Env
         if (out < 0 || err < 0 || in < 0 || chdir(cwd.c_str()) != 0) {
             _exit(127);
         }
+        // A shell without job control starts its background commands with
+        // SIGINT and SIGQUIT ignored, and ignoring is inherited: the game must
+        // meet the signals as a player's terminal would send them.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (const int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE}) {
+            ::signal(sig, SIG_DFL);
+        }
         dup2(in, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
