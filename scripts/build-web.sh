@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the game for the browser and writes a static site to
 # build-web/site/: the page (index.html, its manifest, icons and service
-# worker), rockdrift.js, rockdrift.wasm, assets.js and assets.data. Any web
-# server can host that folder (scripts/serve-web.sh serves it here).
+# worker), rockdrift.js (minified with terser, from npm), rockdrift.wasm, and
+# the images' package, assets.data with its list, assets.json. Any web server
+# can host that folder (scripts/serve-web.sh serves it here).
 #
 # SDL2, SDL2_image and SDL2_gfx are cross-built with emcc from Debian's
 # sources once, into the cache (ROCKDRIFT_CACHE, see scripts/lib/sources.sh),
@@ -23,6 +24,7 @@ export NODE_PATH
 
 # shellcheck disable=SC2086
 need $WEB_PACKAGES
+command -v npm >/dev/null || need npm
 fetch_sources
 
 emcc_version=$(emcc -dumpversion)
@@ -45,6 +47,13 @@ build_libraries()
 }
 cached "$PREFIX" "Cross-building SDL2, SDL2_image and SDL2_gfx with emcc" build_libraries
 
+# CMake keeps what pkg-config first found, so a game built against other
+# libraries (a recipe before this one) is configured afresh.
+if [ "$(cat build-web/game/libraries 2>/dev/null)" != "$PREFIX" ]; then
+    rm -rf build-web/game
+    mkdir -p build-web/game
+    echo "$PREFIX" >build-web/game/libraries
+fi
 # emcmake leaves pkg-config looking at the build machine's libraries, and
 # CMake only finds libraries under the toolchain's roots.
 step "Configuring the game for the browser" env PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig" \
@@ -57,18 +66,26 @@ make_site()
     site=build-web/site
     rm -rf "$site"
     mkdir -p "$site"
-    cp web/index.html web/manifest.webmanifest "$site/"
+    cp web/manifest.webmanifest "$site/"
     for size in 192 512; do
         cp "data/icons/${size}x$size/apps/rockdrift.png" "$site/icon-$size.png"
     done
-    for file in rockdrift.js rockdrift.wasm assets.js assets.data; do
+    for file in rockdrift.wasm assets.data assets.json; do
         cp "build-web/game/$file" "$site/$file"
     done
+    # Only the page's own names are kept; emscripten's code is compressed and
+    # its names shortened.
+    node web/node_modules/terser/bin/terser build-web/game/rockdrift.js --compress passes=2 \
+        --mangle reserved=[Module] --toplevel --output "$site/rockdrift.js"
+    # The page's loading bar counts the bytes of the two large downloads.
+    bytes=$(($(wc -c <"$site/rockdrift.wasm") + $(wc -c <"$site/assets.data")))
+    sed "s/@DOWNLOAD_BYTES@/$bytes/" web/index.html >"$site/index.html"
     # The offline cache is named after everything else the site holds, so
     # that any change to it reaches players as a new build.
-    build=$(cd "$site" && cat index.html manifest.webmanifest icon-*.png rockdrift.* assets.* | sha256sum | cut -c1-16)
+    build=$(cd "$site" && cat index.html manifest.webmanifest icon-*.png rockdrift.* assets.* | sha256sum | cut -c 1-16)
     sed "s/@BUILD@/$build/" web/sw.js >"$site/sw.js"
 }
+step "Installing terser from npm" npm ci --prefix web --no-audit --no-fund
 step "Writing the site to build-web/site" make_site
 
 total=0

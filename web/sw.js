@@ -6,12 +6,17 @@
 // the old build's cache; the page opened after that plays the new build.
 "use strict";
 const CACHE = "rockdrift-@BUILD@";
-const FILES = ["./", "index.html", "rockdrift.js", "rockdrift.wasm", "assets.js", "assets.data",
-               "manifest.webmanifest", "icon-192.png", "icon-512.png"];
+// What the game needs to start. The page is kept once, as "./", and answers
+// every visit to the site's pages; the large icon is only for installing,
+// which a browser does online.
+const FILES = ["./", "rockdrift.js", "rockdrift.wasm", "assets.json", "assets.data", "manifest.webmanifest",
+               "icon-192.png"];
 
 self.addEventListener("install", (event) => {
-    // Past the browser's HTTP cache, which may still hold the build before.
-    const requests = FILES.map((file) => new Request(file, {cache: "reload"}));
+    // Checked with the server against the browser's HTTP cache, which may
+    // still hold the build before: a file the page has just downloaded is not
+    // downloaded again.
+    const requests = FILES.map((file) => new Request(file, {cache: "no-cache"}));
     event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(requests)).then(() => self.skipWaiting()));
 });
 
@@ -24,7 +29,8 @@ self.addEventListener("activate", (event) => {
 
 // This build's copy first; whatever it does not hold, from the network.
 self.addEventListener("fetch", (event) => {
+    const request = event.request.mode === "navigate" ? "./" : event.request;
     event.respondWith(caches.open(CACHE)
-                          .then((cache) => cache.match(event.request, {ignoreSearch: true}))
+                          .then((cache) => cache.match(request, {ignoreSearch: true}))
                           .then((kept) => kept || fetch(event.request)));
 });

@@ -168,7 +168,7 @@ TEST_P(PageInChromium, TouchControlsStartSteerAndSkipAndEachTapOnTheFieldFiresOn
         std::this_thread::sleep_for(60ms);
     }
     EXPECT_TRUE(wait_for([](const Screenshot& s) { return shots_on_screen(s) == 7; })) << "not seven shots";
-    ASSERT_TRUE(press_control("Escape"));
+    ASSERT_TRUE(press_control("Esc"));
     ASSERT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_letters(s, 2); }))
         << "Escape did not skip to the next level";
 

@@ -41,6 +41,10 @@
 // frame to it in one piece: counting those calls counts frames, and the first
 // one is the first ready screen. Points of the game are mapped to the page
 // through the canvas's displayed box.
+//
+// As a module it lends the measurements (bench/web/) the same browsers, the
+// same server and the same script: open_browser, serve and load, which
+// imports a package of this folder's.
 import readline from "node:readline";
 import {spawn} from "node:child_process";
 import fs from "node:fs";
@@ -48,12 +52,12 @@ import http from "node:http";
 import net from "node:net";
 import os from "node:os";
 import path from "node:path";
+import {pathToFileURL} from "node:url";
+import zlib from "node:zlib";
 import puppeteer from "puppeteer-core";
 
-const engine = process.argv[2] ?? "chromium";
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), `rockdrift-${engine}-`));
 // A laptop's 1366 x 768 screen, less the browser's bars.
-const LAPTOP = {width: 1366, height: 657};
+export const LAPTOP = {width: 1366, height: 657};
 // Puppeteer's names of the mouse buttons, by number.
 const BUTTONS = {1: "left", 2: "middle", 3: "right"};
 // WebDriver's values of the keys the tests press that are not characters.
@@ -130,9 +134,24 @@ class WebDriverPage {
     }
 }
 
+// A package of the driver's own (tests/support/web/package.json).
+export const load = (name) => import(name);
+
 // Each browser with nothing that reaches out to the network: this machine
-// has none, and a test must not depend on it.
-async function open_browser() {
+// has none, and a test must not depend on it. Its profile is a fresh folder,
+// removed by close().
+export async function open_browser(engine = "chromium", webgl = process.env.ROCKDRIFT_WEBGL) {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), `rockdrift-${engine}-`));
+    const opened = await launch(engine, profile, webgl);
+    const close = opened.browser.close.bind(opened.browser);
+    opened.browser.close = async () => {
+        await close();
+        fs.rmSync(profile, {recursive: true, force: true});
+    };
+    return opened;
+}
+
+async function launch(engine, profile, webgl) {
     if (engine === "webkit") {
         const page = await new WebDriverPage().start();
         return {page, browser: page, devtools: null};
@@ -144,9 +163,9 @@ async function open_browser() {
     } : {
         executablePath: process.env.CHROMIUM || "/usr/bin/chromium", headless: true, userDataDir: profile,
         // WebGL without a GPU: by default the canvas is read back to a software
-        // compositor; ROCKDRIFT_WEBGL=swiftshader renders it in the GPU process
-        // with SwiftShader instead, as a machine with a GPU would.
-        args: ["--no-sandbox", ...(process.env.ROCKDRIFT_WEBGL === "swiftshader"
+        // compositor; webgl "swiftshader" renders it in the GPU process with
+        // SwiftShader instead, as a machine with a GPU would.
+        args: ["--no-sandbox", ...(webgl === "swiftshader"
                                        ? ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"]
                                        : ["--disable-gpu"]),
                "--disable-quic", "--no-first-run", "--disable-background-networking", "--disable-component-update",
@@ -176,6 +195,24 @@ function page_script() {
             };
         }
     }
+    // For the measurements: the long tasks, and the values a progress bar
+    // shows before the first frame.
+    window.rockdrift_long_tasks = [];
+    try {
+        new PerformanceObserver((list) => window.rockdrift_long_tasks.push(...list.getEntries().map(
+            (task) => [task.startTime, task.duration]))).observe({type: "longtask", buffered: true});
+    } catch {
+        // Chromium's alone.
+    }
+    window.rockdrift_progress = [];
+    const watch = setInterval(() => {
+        const bar = document.querySelector("progress");
+        if (window.rockdrift_frames.length > 0) {
+            clearInterval(watch);
+        } else if (bar?.hasAttribute("value") && bar.value !== window.rockdrift_progress.at(-1)) {
+            window.rockdrift_progress.push(bar.value / bar.max);
+        }
+    }, 20);
 }
 const PAGE_SCRIPT = `<script>(${page_script})();</script>`;
 
@@ -183,9 +220,11 @@ const TYPES = {".html": "text/html", ".js": "text/javascript", ".mjs": "text/jav
                ".json": "application/json", ".webmanifest": "application/manifest+json", ".png": "image/png"};
 const servers = new Map();
 
-// A static server for one folder, as a host serves the site, with the
-// driver's script first in each page.
-function serve(folder) {
+// A static server for one folder, as a host serves the site: every file but
+// the images gzipped when asked (gzip), revalidated by its ETag, and the
+// driver's script first in each page unless the page is to be left as it is
+// (plain).
+export function serve(folder, {gzip = false, plain = false} = {}) {
     const server = http.createServer((request, response) => {
         const where = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
         // Absolute, so normalising it never leads out of the folder.
@@ -196,10 +235,21 @@ function serve(folder) {
                 return;
             }
             const type = TYPES[path.extname(file)] ?? "application/octet-stream";
-            if (type === "text/html") {
+            if (type === "text/html" && !plain) {
                 body = Buffer.from(String(body).replace(/<head>/i, (head) => head + PAGE_SCRIPT));
             }
-            response.writeHead(200, {"content-type": type, "cache-control": "no-cache"}).end(body);
+            const headers = {"content-type": type, "cache-control": "no-cache",
+                             "etag": `"${zlib.crc32(body)}-${body.length}"`};
+            if (request.headers["if-none-match"] === headers.etag) {
+                body = Buffer.alloc(0);
+            } else if (gzip && type !== "image/png" && /\bgzip\b/.test(request.headers["accept-encoding"] ?? "")) {
+                body = zlib.gzipSync(body, {level: 9});
+                headers["content-encoding"] = "gzip";
+            }
+            const record = servers.get(url);
+            record.sent += body.length + JSON.stringify(headers).length;
+            record.requests.push(`${where} ${body.length > 0 ? 200 : 304} ${body.length}`);
+            response.writeHead(body.length > 0 ? 200 : 304, headers).end(body);
         });
     });
     const sockets = new Set();
@@ -207,169 +257,185 @@ function serve(folder) {
         sockets.add(socket);
         socket.on("close", () => sockets.delete(socket));
     });
+    let url;
     return new Promise((listening) => server.listen(0, "127.0.0.1", () => {
-        const url = `http://127.0.0.1:${server.address().port}/`;
-        servers.set(url, {server, sockets});
+        url = `http://127.0.0.1:${server.address().port}/`;
+        servers.set(url, {server, sockets, sent: 0, requests: []});
         listening(url);
     }));
 }
 
-const {page, browser, devtools} = await open_browser();
-await page.setViewport(LAPTOP);
+// The bytes the server at this address has sent, headers and all.
+export const bytes_sent = (url) => servers.get(url).sent;
+// Each request it has answered: the path, the status and the body's bytes.
+export const requests_answered = (url) => servers.get(url).requests;
 
-// The page's point at a point of the game, or at the centre of the element
-// with this id or of the control with this accessible name.
-async function page_point(x, y) {
-    const [left, top, width, height] = await page.evaluate(() => {
-        const box = document.getElementById("canvas").getBoundingClientRect();
-        return [box.left, box.top, box.width, box.height];
-    });
-    return [left + (Number(x) + 0.5) * width / 1024, top + (Number(y) + 0.5) * height / 768];
-}
-function element_point(id, name) {
-    return page.evaluate((id, name) => {
-        const element = document.getElementById(id) ??
-                        [...document.querySelectorAll("button")].find((b) => (b.ariaLabel ?? b.textContent) === name);
-        const box = element.getBoundingClientRect();
-        return [box.left + box.width / 2, box.top + box.height / 2];
-    }, id, name);
+export function unserve(url) {
+    const {server, sockets} = servers.get(url);
+    server.close();
+    sockets.forEach((socket) => socket.destroy());
+    servers.delete(url);
 }
 
-async function task_seconds() {
-    const metrics = (await devtools?.send("Performance.getMetrics"))?.metrics ?? [];
-    return metrics.find((m) => m.name === "TaskDuration")?.value ?? NaN;
-}
+// Answers the commands read from standard input (see the top).
+async function drive(engine) {
+    const {page, browser, devtools} = await open_browser(engine);
+    await page.setViewport(LAPTOP);
 
-function chromium_only(what) {
-    if (engine !== "chromium") {
-        throw new Error(`${what}: in Chromium only`);
-    }
-}
-
-const fingers = new Map();
-
-const commands = {
-    async serve(folder) {
-        return `url=${await serve(folder)}`;
-    },
-    async unserve(url) {
-        const {server, sockets} = servers.get(url);
-        server.close();
-        sockets.forEach((socket) => socket.destroy());
-        servers.delete(url);
-    },
-    async open(url, second) {
-        const opened = performance.now();
-        await page.goto(second === undefined ? url : `${url}?second=${second}`, {waitUntil: "load"});
-        return `loaded_ms=${Math.round(performance.now() - opened)}`;
-    },
-    async viewport(size, touch) {
-        if (touch) {
-            chromium_only("touch");
-        }
-        const [width, height] = size.split("x").map(Number);
-        await page.setViewport({width, height, hasTouch: Boolean(touch), isMobile: Boolean(touch)});
-    },
-    async key(code, how) {
-        // Puppeteer and WebDriver name keys as KeyboardEvent.key does.
-        const key = code === "Space" ? " " : code.replace(/^Key([A-Z])$/, (_, letter) => letter.toLowerCase());
-        await (how === "down" ? page.keyboard.down(key) : how === "up" ? page.keyboard.up(key) : page.keyboard.press(key));
-    },
-    async move(x, y) {
-        await page.mouse.move(...(await page_point(x, y)));
-    },
-    async click(x, y, button = "1") {
-        await page.mouse.click(...(await page_point(x, y)), {button: BUTTONS[button]});
-    },
-    async tap(x, y) {
-        chromium_only("tap");
-        await (await page.touchscreen.touchStart(...(await page_point(x, y)))).end();
-    },
-    async finger(name, how) {
-        chromium_only("finger");
-        if (how === "down") {
-            fingers.set(name, await page.touchscreen.touchStart(...(await element_point(null, name))));
-        } else {
-            await fingers.get(name).end();
-            fingers.delete(name);
-        }
-    },
-    async press(id) {
-        await page.mouse.click(...(await element_point(id)));
-    },
-    async shot(file) {
-        const url = await page.evaluate(() => document.getElementById("canvas").toDataURL("image/png"));
-        fs.writeFileSync(file, Buffer.from(url.slice(url.indexOf(",") + 1), "base64"));
-    },
-    async page() {
-        const state = await page.evaluate(() => {
+    // The page's point at a point of the game, or at the centre of the element
+    // with this id or of the control with this accessible name.
+    async function page_point(x, y) {
+        const [left, top, width, height] = await page.evaluate(() => {
             const box = document.getElementById("canvas").getBoundingClientRect();
-            const shown = (id) => document.getElementById(id)?.checkVisibility();
-            const {scrollWidth, scrollHeight} = document.documentElement;
-            return {
-                title: document.title,
-                ended: document.getElementById("ended")?.hidden === false ? 1 : 0,
-                status: document.getElementById("ended")?.dataset.status ?? "",
-                focused: document.activeElement ? document.activeElement.id || document.activeElement.tagName : "",
-                scrolled: window.scrollY,
-                frames: window.rockdrift_frames.length,
-                first_frame_ms: window.rockdrift_frames[0] ?? null,
-                // How the canvas fits: the window's size, the canvas's width
-                // over that of the largest 4:3 box the window holds, its width
-                // over its height, whether it is all in the window, and
-                // whether the page holds more than the window (and scrolls).
-                window: `${innerWidth}x${innerHeight}`,
-                fit: (box.width / Math.min(innerWidth, innerHeight * 4 / 3)).toFixed(3),
-                aspect: (box.width / box.height).toFixed(2),
-                inside: box.left >= 0 && box.top >= 0 && box.right <= innerWidth && box.bottom <= innerHeight ? 1 : 0,
-                scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight ? 1 : 0,
-                touch_controls: shown("pad") && shown("keys") ? 1 : 0,
-                // Full screen once the page has settled in it, saying how to
-                // leave: until then its lines, the button among them, move.
-                fullscreen: document.fullscreenElement && document.getElementById("fullscreen-note").textContent ? 1 : 0,
-                offline_ready: navigator.serviceWorker?.controller ? 1 : 0,
-            };
+            return [box.left, box.top, box.width, box.height];
         });
-        return Object.entries(state).map(([name, value]) => `${name}=${value}`).join(" ");
-    },
-    async console() {
-        return encodeURIComponent(await page.evaluate(() => document.getElementById("console").textContent));
-    },
-    async sample(ms) {
-        const frames = () => page.evaluate(() => window.rockdrift_frames.length);
-        const before = await frames();
-        const task_before = await task_seconds();
-        const wall_before = performance.now();
-        await new Promise((done) => setTimeout(done, Number(ms)));
-        const task_after = await task_seconds();
-        const wall_after = performance.now();
-        // The frames within, and the last one before them.
-        const times = await page.evaluate((from) => window.rockdrift_frames.slice(from), Math.max(before - 1, 0));
-        const gaps = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
-        return `frames=${times.length - (before > 0 ? 1 : 0)} frame_ms=${(times.at(-1) - times[0]).toFixed(1)}` +
-               ` gap_ms=${(gaps[Math.floor(gaps.length / 2)] ?? NaN).toFixed(2)}` +
-               ` task_ms=${((task_after - task_before) * 1000).toFixed(1)}` +
-               ` wall_ms=${(wall_after - wall_before).toFixed(1)}`;
-    },
-};
+        return [left + (Number(x) + 0.5) * width / 1024, top + (Number(y) + 0.5) * height / 768];
+    }
+    function element_point(id, name) {
+        return page.evaluate((id, name) => {
+            const element = document.getElementById(id) ??
+                            [...document.querySelectorAll("button")].find((b) => (b.ariaLabel ?? b.textContent) === name);
+            const box = element.getBoundingClientRect();
+            return [box.left + box.width / 2, box.top + box.height / 2];
+        }, id, name);
+    }
 
-const lines = readline.createInterface({input: process.stdin});
-for await (const line of lines) {
-    const [name, ...args] = line.trim().split(/\s+/);
-    if (name === "quit") {
-        break;
+    async function task_seconds() {
+        const metrics = (await devtools?.send("Performance.getMetrics"))?.metrics ?? [];
+        return metrics.find((m) => m.name === "TaskDuration")?.value ?? NaN;
     }
-    try {
-        if (!(name in commands)) {
-            throw new Error(`unknown command ${name}`);
+
+    function chromium_only(what) {
+        if (engine !== "chromium") {
+            throw new Error(`${what}: in Chromium only`);
         }
-        const result = await commands[name](...args);
-        process.stdout.write(`ok ${result ?? ""}\n`);
-    } catch (error) {
-        process.stdout.write(`error ${String(error.message).replace(/\n/g, " ")}\n`);
     }
+
+    const fingers = new Map();
+
+    const commands = {
+        async serve(folder) {
+            return `url=${await serve(folder)}`;
+        },
+        async unserve(url) {
+            unserve(url);
+        },
+        async open(url, second) {
+            const opened = performance.now();
+            await page.goto(second === undefined ? url : `${url}?second=${second}`, {waitUntil: "load"});
+            return `loaded_ms=${Math.round(performance.now() - opened)}`;
+        },
+        async viewport(size, touch) {
+            if (touch) {
+                chromium_only("touch");
+            }
+            const [width, height] = size.split("x").map(Number);
+            await page.setViewport({width, height, hasTouch: Boolean(touch), isMobile: Boolean(touch)});
+        },
+        async key(code, how) {
+            // Puppeteer and WebDriver name keys as KeyboardEvent.key does.
+            const key = code === "Space" ? " " : code.replace(/^Key([A-Z])$/, (_, letter) => letter.toLowerCase());
+            await (how === "down" ? page.keyboard.down(key) : how === "up" ? page.keyboard.up(key) : page.keyboard.press(key));
+        },
+        async move(x, y) {
+            await page.mouse.move(...(await page_point(x, y)));
+        },
+        async click(x, y, button = "1") {
+            await page.mouse.click(...(await page_point(x, y)), {button: BUTTONS[button]});
+        },
+        async tap(x, y) {
+            chromium_only("tap");
+            await (await page.touchscreen.touchStart(...(await page_point(x, y)))).end();
+        },
+        async finger(name, how) {
+            chromium_only("finger");
+            if (how === "down") {
+                fingers.set(name, await page.touchscreen.touchStart(...(await element_point(null, name))));
+            } else {
+                await fingers.get(name).end();
+                fingers.delete(name);
+            }
+        },
+        async press(id) {
+            await page.mouse.click(...(await element_point(id)));
+        },
+        async shot(file) {
+            const url = await page.evaluate(() => document.getElementById("canvas").toDataURL("image/png"));
+            fs.writeFileSync(file, Buffer.from(url.slice(url.indexOf(",") + 1), "base64"));
+        },
+        async page() {
+            const state = await page.evaluate(() => {
+                const box = document.getElementById("canvas").getBoundingClientRect();
+                const shown = (id) => document.getElementById(id)?.checkVisibility();
+                const {scrollWidth, scrollHeight} = document.documentElement;
+                return {
+                    title: document.title,
+                    ended: document.getElementById("ended")?.hidden === false ? 1 : 0,
+                    status: document.getElementById("ended")?.dataset.status ?? "",
+                    focused: document.activeElement ? document.activeElement.id || document.activeElement.tagName : "",
+                    scrolled: window.scrollY,
+                    frames: window.rockdrift_frames.length,
+                    first_frame_ms: window.rockdrift_frames[0] ?? null,
+                    // How the canvas fits: the window's size, the canvas's width
+                    // over that of the largest 4:3 box the window holds, its width
+                    // over its height, whether it is all in the window, and
+                    // whether the page holds more than the window (and scrolls).
+                    window: `${innerWidth}x${innerHeight}`,
+                    fit: (box.width / Math.min(innerWidth, innerHeight * 4 / 3)).toFixed(3),
+                    aspect: (box.width / box.height).toFixed(2),
+                    inside: box.left >= 0 && box.top >= 0 && box.right <= innerWidth && box.bottom <= innerHeight ? 1 : 0,
+                    scrolls: scrollWidth > innerWidth || scrollHeight > innerHeight ? 1 : 0,
+                    touch_controls: shown("pad") && shown("keys") ? 1 : 0,
+                    // Full screen once the page has settled in it, saying how to
+                    // leave: until then its lines, the button among them, move.
+                    fullscreen: document.fullscreenElement && document.getElementById("fullscreen-note").textContent ? 1 : 0,
+                    offline_ready: navigator.serviceWorker?.controller ? 1 : 0,
+                };
+            });
+            return Object.entries(state).map(([name, value]) => `${name}=${value}`).join(" ");
+        },
+        async console() {
+            return encodeURIComponent(await page.evaluate(() => document.getElementById("console").textContent));
+        },
+        async sample(ms) {
+            const frames = () => page.evaluate(() => window.rockdrift_frames.length);
+            const before = await frames();
+            const task_before = await task_seconds();
+            const wall_before = performance.now();
+            await new Promise((done) => setTimeout(done, Number(ms)));
+            const task_after = await task_seconds();
+            const wall_after = performance.now();
+            // The frames within, and the last one before them.
+            const times = await page.evaluate((from) => window.rockdrift_frames.slice(from), Math.max(before - 1, 0));
+            const gaps = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
+            return `frames=${times.length - (before > 0 ? 1 : 0)} frame_ms=${(times.at(-1) - times[0]).toFixed(1)}` +
+                   ` gap_ms=${(gaps[Math.floor(gaps.length / 2)] ?? NaN).toFixed(2)}` +
+                   ` task_ms=${((task_after - task_before) * 1000).toFixed(1)}` +
+                   ` wall_ms=${(wall_after - wall_before).toFixed(1)}`;
+        },
+    };
+
+    const lines = readline.createInterface({input: process.stdin});
+    for await (const line of lines) {
+        const [name, ...args] = line.trim().split(/\s+/);
+        if (name === "quit") {
+            break;
+        }
+        try {
+            if (!(name in commands)) {
+                throw new Error(`unknown command ${name}`);
+            }
+            const result = await commands[name](...args);
+            process.stdout.write(`ok ${result ?? ""}\n`);
+        } catch (error) {
+            process.stdout.write(`error ${String(error.message).replace(/\n/g, " ")}\n`);
+        }
+    }
+    await browser.close();
 }
-await browser.close();
-fs.rmSync(profile, {recursive: true, force: true});
-// The sites' servers would keep Node going.
-process.exit(0);
+
+if (import.meta.url === pathToFileURL(process.argv[1]).href) {
+    await drive(process.argv[2] ?? "chromium");
+    // The sites' servers would keep Node going.
+    process.exit(0);
+}
