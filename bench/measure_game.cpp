@@ -1,8 +1,9 @@
-// Measures the real game on a private X server and writes the performance
-// page: start-up time, CPU use while the ready screen waits and during play
-// (beside the floor program run the same way), peak memory, and the figures
-// of the world benchmarks, each the median of several runs, each beside the
-// budget it is held to.
+// Measures the real game on a private X server and writes its figures as
+// Markdown, which scripts/measure.sh puts into docs/performance.md: start-up
+// time, CPU use while the ready screen waits and during play (beside the
+// floor program run the same way), peak memory, and the figures of the world
+// benchmarks, each the median of several runs, each beside the budget it is
+// held to.
 //
 // Usage: measure_game WORLD_BENCH OUTPUT.md [RUNS]
 #include <signal.h>
@@ -38,7 +39,6 @@ const fs::path GAME = ROCKDRIFT_PATH;
 const fs::path FLOOR = FLOOR_PATH;
 const fs::path SOURCE = SOURCE_DIR;
 // What profiling found, written by hand; the page ends with it.
-const fs::path FINDINGS = SOURCE / "bench" / "findings.md";
 
 constexpr auto CPU_WINDOW = 10s;
 // An idle ship on this seed's first level outlives the measurement.
@@ -329,8 +329,7 @@ int main(int argc, char** argv)
     auto verdict = [](bool met) { return met ? "yes" : "**no**"; };
 
     std::ofstream page(output);
-    page << "# Performance\n\n"
-         << "Written by `scripts/measure.sh`; every figure is the median of " << runs << " runs.\n\n"
+    page << "Written by `scripts/measure.sh`; every figure is the median of " << runs << " runs.\n\n"
          << "Machine: " << machine() << ". Under Xvfb SDL's default renderer is `" << renderer
          << "`; the benchmarks draw on the software renderer (SDL's dummy video driver).\n\n"
          << "The game advances 50 ticks per second: each tick runs `Level::progress`, draws the whole frame and "
@@ -388,7 +387,6 @@ int main(int argc, char** argv)
          << "| play against the floor, measured side by side in each run | " << fixed(median(ratio), 2)
          << " × | ≤ 1.2 × | " << verdict(median(ratio) <= 1.2) << " |\n"
          << "| peak resident memory of the game | " << fixed(median(rss), 1) << " MiB | — | — |\n";
-    page << "\n" << read_file(FINDINGS);
     page.close();
     std::cout << read_file(output);
     return 0;

@@ -13,3 +13,20 @@ need()
 {
     scripts/lib/deps.sh "$@"
 }
+
+# write_section PAGE NAME FILE: the lines of PAGE between "<!-- NAME: begin -->"
+# and "<!-- NAME: end -->" become those of FILE; the rest of the page, written
+# by hand, stays as it is.
+write_section()
+{
+    grep -qx "<!-- $2: begin -->" "$1" && grep -qx "<!-- $2: end -->" "$1" || {
+        echo "$1 has no section marked $2" >&2
+        return 1
+    }
+    awk -v begin="<!-- $2: begin -->" -v end="<!-- $2: end -->" -v new="$3" '
+        $0 == end { inside = 0 }
+        !inside { print }
+        $0 == begin { while ((getline line < new) > 0) print line; inside = 1 }
+    ' "$1" >"$1.new"
+    mv "$1.new" "$1"
+}
