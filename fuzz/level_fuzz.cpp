@@ -32,9 +32,11 @@ constexpr double TOLERANCE = 1e-9;
 constexpr int LOWEST_DIFFICULTY = -2;
 constexpr int DIFFICULTIES = 63; // -2 to 60
 
-class Bytes {
-public:
-    Bytes(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
+// The input, read front to back.
+struct Bytes {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t next = 0;
 
     bool empty() const { return next >= size; }
     std::uint8_t byte() { return next < size ? data[next++] : 0; }
@@ -49,11 +51,6 @@ public:
     }
     int word() { return static_cast<int>(bytes(2)); }
     int any_int() { return static_cast<int>(bytes(4)); }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t next = 0;
 };
 
 int key(Bytes& in)
@@ -132,19 +129,6 @@ void check(Level& l)
     }
 }
 
-// False once a rock has reached the ship: the level is over.
-bool tick(Level& l)
-{
-    try {
-        l.progress();
-    } catch (int raised) {
-        require(raised == -1, "progress raises only game over", raised);
-        return false;
-    }
-    check(l);
-    return true;
-}
-
 Canvas* canvas = nullptr;
 StandInTextures* textures = nullptr;
 
@@ -164,7 +148,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Bytes in(data, size);
+    Bytes in{data, size};
     const int difficulty = in.byte() % DIFFICULTIES + LOWEST_DIFFICULTY;
     const unsigned seed = static_cast<unsigned>(in.word());
     std::srand(seed);
@@ -196,11 +180,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 4:
         case 5:
-            // One tick, or COUNT.
+            // One tick, or COUNT; once a rock has reached the ship the level is over.
             for (int ticks = step == 4 ? 1 : in.byte() + 1; ticks > 0; --ticks) {
-                if (!tick(l)) {
+                try {
+                    l.progress();
+                } catch (int raised) {
+                    require(raised == -1, "progress raises only game over", raised);
                     return 0;
                 }
+                check(l);
             }
             break;
         default:

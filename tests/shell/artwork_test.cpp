@@ -10,11 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <numbers>
 #include <set>
@@ -34,44 +34,80 @@ namespace {
 
 namespace fs = std::filesystem;
 
+struct Rgba {
+    int r, g, b, a;
+    bool operator==(const Rgba&) const = default;
+};
+
+// What a rock image shows: the share of its square that is solid (alpha of
+// 128 or more) and its alpha-weighted mean colour.
+struct RockStats {
+    double solidShare = 0.0;
+    double r = 0.0, g = 0.0, b = 0.0;
+};
+
+// A rock colour, with what a mean colour must show to clearly read as it.
+struct RockColour {
+    const char* name;
+    bool (*looksLike)(const RockStats& c);
+};
+
+const RockColour kRockColours[] = {
+    {"blue", [](const RockStats& c) { return c.b > c.r + 60 && c.b > c.g + 30; }},
+    {"green", [](const RockStats& c) { return c.g > c.r + 50 && c.g > c.b + 50; }},
+    {"pink", [](const RockStats& c) { return c.r > 140 && c.b > 100 && c.r > c.g + 50 && c.b > c.g + 30; }},
+    {"red", [](const RockStats& c) { return c.r > c.g + 70 && c.r > c.b + 70 && c.g < 90 && c.b < 90; }},
+    {"white",
+     [](const RockStats& c) {
+         const double lo = std::min({c.r, c.g, c.b});
+         const double hi = std::max({c.r, c.g, c.b});
+         return lo > 120 && hi - lo < 20;
+     }},
+    {"yellow", [](const RockStats& c) { return c.r > 130 && c.g > 110 && c.b < c.g - 80 && c.b < c.r - 80; }},
+};
+constexpr int kRockSizes[] = {20, 40, 60}; // for asteroid1, 2, 3
 constexpr int kShipSize = 30;
 constexpr int kHeadings = 360;
-constexpr std::array<const char*, 6> kRockColours{"blue", "green", "pink", "red", "white", "yellow"};
-constexpr std::array<int, 3> kRockSizes{20, 40, 60}; // for asteroid1, 2, 3
 
+// One image of the game: its file, its side, and the colour of a rock or the
+// heading of a ship.
 struct Artwork {
     std::string name;
     int size;
+    const RockColour* colour;
+    int heading;
 };
 
-std::string shipName(int heading)
-{
-    return "ship" + std::to_string(heading) + ".png";
-}
-
-std::string rockName(int level, const std::string& colour)
-{
-    return "asteroid" + std::to_string(level) + "_" + colour + ".png";
-}
-
-std::vector<Artwork> allArtwork()
+std::vector<Artwork> rocks()
 {
     std::vector<Artwork> all;
     for (int level = 1; level <= 3; ++level) {
-        for (const char* colour : kRockColours) {
-            all.push_back({rockName(level, colour), kRockSizes[level - 1]});
+        for (const RockColour& colour : kRockColours) {
+            const std::string name = "asteroid" + std::to_string(level) + "_" + colour.name + ".png";
+            all.push_back({name, kRockSizes[level - 1], &colour, 0});
         }
-    }
-    for (int heading = 0; heading < kHeadings; ++heading) {
-        all.push_back({shipName(heading), kShipSize});
     }
     return all;
 }
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+std::vector<Artwork> ships()
+{
+    std::vector<Artwork> all;
+    for (int heading = 0; heading < kHeadings; ++heading) {
+        all.push_back({"ship" + std::to_string(heading) + ".png", kShipSize, nullptr, heading});
+    }
+    return all;
+}
+
+// Every sprite the game loads: the rocks, then the ships.
+std::vector<Artwork> allArtwork()
+{
+    std::vector<Artwork> all = rocks();
+    std::ranges::copy(ships(), std::back_inserter(all));
+    return all;
+}
+
+using SurfacePtr = std::unique_ptr<SDL_Surface, decltype([](SDL_Surface* s) { SDL_FreeSurface(s); })>;
 
 // Loads a PNG as RGBA32 (bytes R, G, B, A), so pixels compare the same way
 // whatever format the file was saved in. Null if it cannot be loaded.
@@ -88,34 +124,42 @@ SurfacePtr loadAsset(const std::string& name)
     return loadRgba(fs::path(ASSETS_DIR) / name);
 }
 
-struct Rgba {
-    int r;
-    int g;
-    int b;
-    int a;
-};
-
-Rgba pixel(const SDL_Surface* s, int x, int y)
+Rgba pixel(const SDL_Surface& s, int x, int y)
 {
-    const auto* p = static_cast<const std::uint8_t*>(s->pixels) + y * s->pitch + x * 4;
+    const auto* p = static_cast<const std::uint8_t*>(s.pixels) + y * s.pitch + x * 4;
     return {p[0], p[1], p[2], p[3]};
 }
 
-// ---------------------------------------------------------------------------
-
-TEST(Artwork, EveryImageLoadsAtItsExactSize)
+// Hands every pixel of the image to the visitor, row by row, until a check
+// fails fatally.
+template <typename Visit> void forEachPixel(const SDL_Surface& s, Visit visit)
 {
-    for (const Artwork& art : allArtwork()) {
-        const SurfacePtr s = loadAsset(art.name);
-        ASSERT_TRUE(s) << art.name << " does not load: " << IMG_GetError();
-        EXPECT_EQ(s->w, art.size) << art.name;
-        EXPECT_EQ(s->h, art.size) << art.name;
+    for (int i = 0; i < s.w * s.h && !::testing::Test::HasFatalFailure(); ++i) {
+        visit(i % s.w, i / s.w, pixel(s, i % s.w, i / s.w));
     }
 }
 
-// ---------------------------------------------------------------------------
+// Loads each committed image in turn and hands it to the check; a failure
+// names the image.
+template <typename Check> void forEachImage(const std::vector<Artwork>& images, Check check)
+{
+    for (const Artwork& art : images) {
+        SCOPED_TRACE(art.name);
+        const SurfacePtr s = loadAsset(art.name);
+        ASSERT_TRUE(s) << "does not load: " << IMG_GetError();
+        check(art, *s);
+    }
+}
+
+TEST(Artwork, EveryImageLoadsAtItsExactSize)
+{
+    forEachImage(allArtwork(), [](const Artwork& art, const SDL_Surface& s) {
+        EXPECT_EQ(s.w, art.size);
+        EXPECT_EQ(s.h, art.size);
+    });
+}
+
 // The ship
-// ---------------------------------------------------------------------------
 
 // A pixel counts as part of the ship when it is at least this opaque.
 constexpr int kSolidAlpha = 64;
@@ -124,31 +168,26 @@ constexpr int kSolidAlpha = 64;
 // point from the centre, so the alpha-weighted middle of the farthest pixels
 // points along the nose. Returns degrees with 0 = up, growing counter-
 // clockwise on screen (90 = nose to the left, towards -x).
-double measuredHeading(const SDL_Surface* s)
+double measuredHeading(const SDL_Surface& s)
 {
-    const double c = s->w / 2.0;
+    const double c = s.w / 2.0;
     double farthest = 0.0;
-    for (int y = 0; y < s->h; ++y) {
-        for (int x = 0; x < s->w; ++x) {
-            if (pixel(s, x, y).a >= kSolidAlpha) {
-                farthest = std::max(farthest, std::hypot(x + 0.5 - c, y + 0.5 - c));
-            }
+    forEachPixel(s, [&](int x, int y, Rgba p) {
+        if (p.a >= kSolidAlpha) {
+            farthest = std::max(farthest, std::hypot(x + 0.5 - c, y + 0.5 - c));
         }
-    }
+    });
     constexpr double kTipDepth = 2.0; // px back from the very tip
     double sumX = 0.0;
     double sumY = 0.0;
-    for (int y = 0; y < s->h; ++y) {
-        for (int x = 0; x < s->w; ++x) {
-            const int a = pixel(s, x, y).a;
-            const double dx = x + 0.5 - c;
-            const double dy = y + 0.5 - c;
-            if (a >= kSolidAlpha && std::hypot(dx, dy) >= farthest - kTipDepth) {
-                sumX += a * dx;
-                sumY += a * dy;
-            }
+    forEachPixel(s, [&](int x, int y, Rgba p) {
+        const double dx = x + 0.5 - c;
+        const double dy = y + 0.5 - c;
+        if (p.a >= kSolidAlpha && std::hypot(dx, dy) >= farthest - kTipDepth) {
+            sumX += p.a * dx;
+            sumY += p.a * dy;
         }
-    }
+    });
     // Nose direction for heading h is (-sin h, -cos h) with y pointing down.
     const double degrees = std::atan2(-sumX, -sumY) * 180.0 / std::numbers::pi;
     return degrees < 0 ? degrees + 360.0 : degrees;
@@ -163,78 +202,50 @@ double angleBetween(double a, double b)
 TEST(ShipArtwork, EveryShipImagePointsAtItsHeading)
 {
     constexpr double kToleranceDegrees = 3.0;
-    for (int heading = 0; heading < kHeadings; ++heading) {
-        const std::string name = shipName(heading);
-        const SurfacePtr s = loadAsset(name);
-        ASSERT_TRUE(s) << name;
-        const double measured = measuredHeading(s.get());
-        EXPECT_LE(angleBetween(measured, heading), kToleranceDegrees)
-            << name << " points at " << measured << " degrees";
-    }
+    forEachImage(ships(), [&](const Artwork& ship, const SDL_Surface& s) {
+        const double measured = measuredHeading(s);
+        EXPECT_LE(angleBetween(measured, ship.heading), kToleranceDegrees) << "points at " << measured << " degrees";
+    });
 }
 
 TEST(ShipArtwork, EveryShipImageIsTransparentAroundTheShip)
 {
-    for (int heading = 0; heading < kHeadings; ++heading) {
-        const std::string name = shipName(heading);
-        const SurfacePtr s = loadAsset(name);
-        ASSERT_TRUE(s) << name;
+    forEachImage(ships(), [](const Artwork&, const SDL_Surface& s) {
         // Nothing outside the circle the ship turns in, so it never clips.
-        const double c = s->w / 2.0;
-        for (int y = 0; y < s->h; ++y) {
-            for (int x = 0; x < s->w; ++x) {
-                if (std::hypot(x + 0.5 - c, y + 0.5 - c) > c) {
-                    ASSERT_EQ(pixel(s.get(), x, y).a, 0)
-                        << name << " has a visible pixel at (" << x << ", " << y << ")";
-                }
+        const double c = s.w / 2.0;
+        forEachPixel(s, [&](int x, int y, Rgba p) {
+            if (std::hypot(x + 0.5 - c, y + 0.5 - c) > c) {
+                ASSERT_EQ(p.a, 0) << "a visible pixel at (" << x << ", " << y << ")";
             }
-        }
-    }
+        });
+    });
 }
 
 TEST(ShipArtwork, EveryShipImageHasASolidBody)
 {
-    for (int heading = 0; heading < kHeadings; ++heading) {
-        const std::string name = shipName(heading);
-        const SurfacePtr s = loadAsset(name);
-        ASSERT_TRUE(s) << name;
+    forEachImage(ships(), [](const Artwork&, const SDL_Surface& s) {
         int solid = 0;
-        for (int y = 0; y < s->h; ++y) {
-            for (int x = 0; x < s->w; ++x)
-                solid += pixel(s.get(), x, y).a >= 128 ? 1 : 0;
-        }
-        EXPECT_GE(solid, 100) << name << " has only " << solid << " solid pixels";
-        EXPECT_EQ(pixel(s.get(), kShipSize / 2, kShipSize / 2).a, 255) << name << " is not solid at its centre";
-    }
+        forEachPixel(s, [&](int, int, Rgba p) { solid += p.a >= 128 ? 1 : 0; });
+        EXPECT_GE(solid, 100) << "only " << solid << " solid pixels";
+        EXPECT_EQ(pixel(s, kShipSize / 2, kShipSize / 2).a, 255) << "not solid at its centre";
+    });
 }
 
-// ---------------------------------------------------------------------------
 // The rocks
-// ---------------------------------------------------------------------------
 
-struct RockStats {
-    double solidShare = 0.0; // of the square, counting alpha >= 128
-    double r = 0.0;          // alpha-weighted mean colour
-    double g = 0.0;
-    double b = 0.0;
-};
-
-RockStats rockStats(const SDL_Surface* s)
+RockStats rockStats(const SDL_Surface& s)
 {
     RockStats st;
     double weight = 0.0;
     int solid = 0;
-    for (int y = 0; y < s->h; ++y) {
-        for (int x = 0; x < s->w; ++x) {
-            const Rgba p = pixel(s, x, y);
-            solid += p.a >= 128 ? 1 : 0;
-            weight += p.a;
-            st.r += p.a * p.r;
-            st.g += p.a * p.g;
-            st.b += p.a * p.b;
-        }
-    }
-    st.solidShare = static_cast<double>(solid) / (s->w * s->h);
+    forEachPixel(s, [&](int, int, Rgba p) {
+        solid += p.a >= 128 ? 1 : 0;
+        weight += p.a;
+        st.r += p.a * p.r;
+        st.g += p.a * p.g;
+        st.b += p.a * p.b;
+    });
+    st.solidShare = static_cast<double>(solid) / (s.w * s.h);
     if (weight > 0) {
         st.r /= weight;
         st.g /= weight;
@@ -243,95 +254,50 @@ RockStats rockStats(const SDL_Surface* s)
     return st;
 }
 
-// Whether a mean colour clearly reads as the named colour.
-bool looksLike(const std::string& colour, const RockStats& c)
-{
-    if (colour == "blue")
-        return c.b > c.r + 60 && c.b > c.g + 30;
-    if (colour == "green")
-        return c.g > c.r + 50 && c.g > c.b + 50;
-    if (colour == "red")
-        return c.r > c.g + 70 && c.r > c.b + 70 && c.g < 90 && c.b < 90;
-    if (colour == "pink")
-        return c.r > 140 && c.b > 100 && c.r > c.g + 50 && c.b > c.g + 30;
-    if (colour == "yellow")
-        return c.r > 130 && c.g > 110 && c.b < c.g - 80 && c.b < c.r - 80;
-    if (colour == "white") {
-        const double lo = std::min({c.r, c.g, c.b});
-        const double hi = std::max({c.r, c.g, c.b});
-        return lo > 120 && hi - lo < 20;
-    }
-    return false;
-}
-
-template <typename Check> void forEachRock(Check check)
-{
-    for (int level = 1; level <= 3; ++level) {
-        for (const char* colour : kRockColours) {
-            const std::string name = rockName(level, colour);
-            const SurfacePtr s = loadAsset(name);
-            ASSERT_TRUE(s) << name;
-            check(name, colour, *s);
-        }
-    }
-}
-
 TEST(RockArtwork, EveryRockIsTransparentInItsCorners)
 {
-    forEachRock([](const std::string& name, const std::string&, const SDL_Surface& s) {
+    forEachImage(rocks(), [](const Artwork&, const SDL_Surface& s) {
         constexpr int kCorner = 3; // px square checked in each corner
-        for (int y = 0; y < kCorner; ++y) {
-            for (int x = 0; x < kCorner; ++x) {
-                const int far = s.w - 1;
-                const std::array<std::pair<int, int>, 4> corners{
-                    {{x, y}, {far - x, y}, {x, far - y}, {far - x, far - y}}};
-                for (auto [px, py] : corners) {
-                    EXPECT_EQ(pixel(&s, px, py).a, 0)
-                        << name << " is visible in a corner at (" << px << ", " << py << ")";
-                }
+        const int far = s.w - 1;
+        forEachPixel(s, [&](int x, int y, Rgba p) {
+            if (std::min(x, far - x) < kCorner && std::min(y, far - y) < kCorner) {
+                EXPECT_EQ(p.a, 0) << "visible in a corner at (" << x << ", " << y << ")";
             }
-        }
+        });
     });
 }
 
 TEST(RockArtwork, EveryRockFillsMostOfItsSquare)
 {
-    forEachRock([](const std::string& name, const std::string&, const SDL_Surface& s) {
+    forEachImage(rocks(), [](const Artwork&, const SDL_Surface& s) {
         // A disc with the game's hit radius (half the side) covers 79%.
-        const RockStats st = rockStats(&s);
-        EXPECT_GE(st.solidShare, 0.5) << name;
-        EXPECT_EQ(pixel(&s, s.w / 2, s.h / 2).a, 255) << name << " is not solid at its centre";
+        EXPECT_GE(rockStats(s).solidShare, 0.5);
+        EXPECT_EQ(pixel(s, s.w / 2, s.h / 2).a, 255) << "not solid at its centre";
     });
 }
 
 TEST(RockArtwork, EveryRockIsClearlyItsNamedColour)
 {
-    forEachRock([](const std::string& name, const std::string& colour, const SDL_Surface& s) {
-        const RockStats st = rockStats(&s);
-        EXPECT_TRUE(looksLike(colour, st))
-            << name << " has mean colour (" << st.r << ", " << st.g << ", " << st.b << ")";
+    forEachImage(rocks(), [](const Artwork& rock, const SDL_Surface& s) {
+        const RockStats st = rockStats(s);
+        EXPECT_TRUE(rock.colour->looksLike(st)) << "mean colour (" << st.r << ", " << st.g << ", " << st.b << ")";
     });
 }
 
 TEST(RockArtwork, EveryRockHasItsOwnShape)
 {
     std::vector<std::pair<std::string, std::vector<bool>>> shapes;
-    forEachRock([&](const std::string& name, const std::string&, const SDL_Surface& s) {
+    forEachImage(rocks(), [&](const Artwork& rock, const SDL_Surface& s) {
         std::vector<bool> mask;
-        for (int y = 0; y < s.h; ++y) {
-            for (int x = 0; x < s.w; ++x)
-                mask.push_back(pixel(&s, x, y).a >= 128);
-        }
+        forEachPixel(s, [&](int, int, Rgba p) { mask.push_back(p.a >= 128); });
         for (const auto& [other, otherMask] : shapes) {
-            EXPECT_NE(mask, otherMask) << name << " has the same outline as " << other;
+            EXPECT_NE(mask, otherMask) << "the same outline as " << other;
         }
-        shapes.emplace_back(name, std::move(mask));
+        shapes.emplace_back(rock.name, std::move(mask));
     });
 }
 
-// ---------------------------------------------------------------------------
 // Regenerating the artwork
-// ---------------------------------------------------------------------------
 
 std::string quoted(const fs::path& p)
 {
@@ -350,15 +316,9 @@ int runMakeArt(const fs::path& assets, const fs::path& icons)
 
 bool samePixels(const SDL_Surface& a, const SDL_Surface& b)
 {
-    if (a.w != b.w || a.h != b.h)
-        return false;
-    for (int y = 0; y < a.h; ++y) {
-        const auto* rowA = static_cast<const std::uint8_t*>(a.pixels) + y * a.pitch;
-        const auto* rowB = static_cast<const std::uint8_t*>(b.pixels) + y * b.pitch;
-        if (!std::equal(rowA, rowA + a.w * 4, rowB))
-            return false;
-    }
-    return true;
+    bool same = a.w == b.w && a.h == b.h;
+    forEachPixel(a, [&](int x, int y, Rgba p) { same = same && p == pixel(b, x, y); });
+    return same;
 }
 
 // make_art runs once for these tests: squeezing every image takes it about a
@@ -385,8 +345,7 @@ TEST_F(ArtGenerator, RegeneratesEveryCommittedImagePixelForPixelAsTightlySqueeze
         written.insert(entry.path().filename().string());
     }
     std::set<std::string> expected;
-    for (const Artwork& art : allArtwork())
-        expected.insert(art.name);
+    std::ranges::transform(allArtwork(), std::inserter(expected, expected.end()), &Artwork::name);
     EXPECT_EQ(written, expected) << "make_art should write exactly the game's sprites";
 
     for (const Artwork& art : allArtwork()) {
@@ -411,7 +370,7 @@ TEST_F(ArtGenerator, WritesTheDesktopIconAtEveryStandardSize)
         ASSERT_TRUE(s) << path << " does not load";
         EXPECT_EQ(s->w, size) << path;
         EXPECT_EQ(s->h, size) << path;
-        EXPECT_EQ(pixel(s.get(), 0, 0).a, 0) << path << " is not transparent in its corner";
+        EXPECT_EQ(pixel(*s, 0, 0).a, 0) << path << " is not transparent in its corner";
     }
 }
 

@@ -1,25 +1,69 @@
+// The play loop on SDL's dummy video driver: a real window, renderer and
+// event queue without a display, with stand-in textures that show which image
+// went where. What the loop leaves on screen is compared with a level played
+// by hand from the same seed.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "allocation_counter.h"
 #include "autopilot.h"
 #include "canvas.h"
-#include "dummy_window.h"
+#include "game/field.h"
 #include "game/level.h"
 #include "play.h"
+#include "renderer.h"
 #include "test_access.h"
 
 namespace {
 
 using Frame = std::vector<Uint32>;
 
-class PlayLoop : public DummyWindow {
+class PlayLoop : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        window = SDL_CreateWindow("Rockdrift", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, WIDTH, HEIGHT, 0);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        sdlRenderer = SDL_CreateRenderer(window, -1, 0);
+        ASSERT_NE(sdlRenderer, nullptr) << SDL_GetError();
+        textures = std::make_unique<StandInTextures>(sdlRenderer);
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    void TearDown() override
+    {
+        textures.reset();
+        destroy_renderer(sdlRenderer);
+        sdlRenderer = nullptr;
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+
+    static void push(const std::vector<SDL_Event>& events)
+    {
+        for (SDL_Event ev : events) {
+            ASSERT_EQ(SDL_PushEvent(&ev), 1) << SDL_GetError();
+        }
+    }
+
+    // The play loop on a level of this difficulty, its rocks dealt from the seed.
+    static bool play(int difficulty, unsigned seed)
+    {
+        std::srand(seed);
+        return main_loop(difficulty);
+    }
+
     static Frame frame() { return read_frame(sdlRenderer); }
 
     // The frame drawn after the given number of idle ticks, the pointer never
@@ -39,20 +83,19 @@ protected:
 
     // What the ready screen of a level built from this seed must look like.
     static Frame ready_screen(unsigned seed, int d) { return after_ticks(seed, d, 0, ready_lines(d)); }
+
+    SDL_Window* window = nullptr;
+    std::unique_ptr<StandInTextures> textures;
 };
 
 ::testing::AssertionResult same_frame(const Frame& actual, const Frame& expected)
 {
-    std::size_t differing = 0;
-    std::size_t first = 0;
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        if (actual[i] != expected[i] && differing++ == 0) {
-            first = i;
-        }
-    }
-    if (differing == 0) {
+    const auto first = std::mismatch(actual.begin(), actual.end(), expected.begin()).first - actual.begin();
+    if (first == std::ssize(actual)) {
         return ::testing::AssertionSuccess();
     }
+    const auto differing =
+        std::inner_product(actual.begin(), actual.end(), expected.begin(), 0, std::plus<>(), std::not_equal_to<>());
     return ::testing::AssertionFailure() << differing << " pixels differ, the first at (" << first % WIDTH << ", "
                                          << first / WIDTH << ")";
 }
@@ -81,14 +124,59 @@ struct TickWatch {
     // timer late, and SDL counts the next interval from that late tick.
     double per_second() const
     {
-        std::vector<Uint64> gaps;
-        for (std::size_t i = 1; i < pushed.size(); ++i) {
-            gaps.push_back(pushed[i] - pushed[i - 1]);
-        }
+        std::vector<Uint64> gaps(pushed.size());
+        std::adjacent_difference(pushed.begin(), pushed.end(), gaps.begin());
+        gaps.erase(gaps.begin());
         std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
         return double(SDL_GetPerformanceFrequency()) / double(gaps[gaps.size() / 2]);
     }
 };
+
+// The play loop under a flood of input: thousands of clicks and auto-repeated
+// keys between two ticks change nothing but what they would one at a time.
+constexpr int FLOOD = 10'000;
+// Long enough for the first flood's shots to grow old and free their places.
+constexpr int TICKS_BETWEEN_FLOODS = 220;
+// Short enough for the second flood's shots to be still in flight.
+constexpr int TICKS_AFTER = 50;
+constexpr std::size_t MAX_SHOTS = 7;
+constexpr std::size_t SHOT_PIXELS = 9; // a 3 x 3 square
+
+// A key held down long enough for the keyboard to repeat it.
+SDL_Event repeat_event(SDL_Keycode key)
+{
+    SDL_Event ev = key_event(SDL_KEYDOWN, key);
+    ev.key.repeat = 1;
+    return ev;
+}
+
+// Space, then two floods, each of FLOOD clicks and FLOOD auto-repeated
+// steering keys between two ticks, with quiet ticks after each.
+std::vector<SDL_Event> flooded_play()
+{
+    std::vector<SDL_Event> events{key_event(SDL_KEYDOWN, SDLK_SPACE), tick_event()};
+    for (int flood = 0; flood < 2; ++flood) {
+        for (int i = 0; i < FLOOD; ++i) {
+            events.push_back(click_event(i * 37 % WIDTH, i * 53 % HEIGHT, Uint8(SDL_BUTTON_LEFT + i % 3)));
+            events.push_back(repeat_event(flood == 0 ? SDLK_d : SDLK_UP));
+        }
+        events.insert(events.end(), flood == 0 ? TICKS_BETWEEN_FLOODS : TICKS_AFTER, tick_event());
+    }
+    return events;
+}
+
+// The same calls on a level of its own, as the play loop makes them; nothing
+// when the level ends before the last event or ends it with fewer than seven
+// shots in flight (then the frame could not show a surplus).
+std::optional<Level> simulate(unsigned seed, const std::vector<SDL_Event>& events)
+{
+    std::srand(seed);
+    Level l(1);
+    if (!replay(l, events) || l.complete() || TestAccess::projectiles(l).size() != MAX_SHOTS) {
+        return std::nullopt;
+    }
+    return l;
+}
 
 } // namespace
 
@@ -287,4 +375,28 @@ TEST_F(PlayLoop, RunningOutOfMemoryDuringPlayEndsTheGameWithAMessage)
     EXPECT_FALSE(result);
     const Frame shown = frame();
     EXPECT_TRUE(same_frame(shown, after_ticks(4, 1, 1))) << "the failed tick was not drawn";
+}
+
+TEST_F(PlayLoop, ThousandsOfClicksAndRepeatsInOneTickFireSevenShotsAndLoseNoTick)
+{
+    const std::vector<SDL_Event> events = flooded_play();
+    // A seed whose level neither ends nor is lost under this input.
+    unsigned seed = 0;
+    std::optional<Level> expected;
+    while (!expected && ++seed <= 500) {
+        expected = simulate(seed, events);
+    }
+    ASSERT_TRUE(expected.has_value()) << "no seed survives the flood";
+
+    push(events);
+    push({quit_event()});
+    EXPECT_FALSE(play(1, seed));
+    const Frame shown = frame();
+
+    const auto white = std::size_t(std::ranges::count_if(shown, [](Uint32 p) { return unpack(p) == WHITE_PIXEL; }));
+    EXPECT_GT(white, 0u) << "the second flood's shots in flight";
+    EXPECT_LE(white, MAX_SHOTS * SHOT_PIXELS) << "more shots on screen than seven";
+
+    expected->draw();
+    EXPECT_TRUE(frame() == shown) << "the frame differs from every tick played in order";
 }

@@ -1,16 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <tuple>
-#include <vector>
 
-#include "canvas.h"
 #include "game/asteroid.h"
-#include "game/field.h"
-#include "test_access.h"
+#include "world_test.h"
 
 namespace {
 
@@ -45,13 +39,6 @@ Drawn replay(unsigned seed, int shipx, int shipy, int prevx, int prevy)
     return d;
 }
 
-Asteroid at(int size, double x, double y, double speedx = 0, double speedy = 0)
-{
-    Asteroid a(size, 0, 0, 100, 100);
-    TestAccess::place(a, x, y, speedx, speedy);
-    return a;
-}
-
 } // namespace
 
 TEST(Asteroid, InvalidSizeRaisesThreeBeforeDrawingAnyRandomNumber)
@@ -83,18 +70,15 @@ TEST(Asteroid, RandomChoicesFollowTheSequenceInOrder)
                 const Asteroid a(size, 512, 384, prevx, prevy);
                 SCOPED_TRACE(::testing::Message() << "seed " << seed << " size " << size << " parent " << prevx);
                 EXPECT_EQ(TestAccess::texture(a), asteroid_textures[(size - 1) * 6 + expected.colour]);
-                EXPECT_EQ(a.getX(), expected.x);
-                EXPECT_EQ(a.getY(), expected.y);
+                EXPECT_EQ(position(a), std::pair(expected.x, expected.y));
                 EXPECT_EQ(TestAccess::speedx(a), expected.speedx);
                 EXPECT_EQ(TestAccess::speedy(a), expected.speedy);
                 EXPECT_EQ(std::rand(), after) << "drew a different number of values";
             }
         }
     }
-}
 
-TEST(Asteroid, FragmentDrawsExactlyFiveNumbers)
-{
+    // A fragment draws exactly five numbers.
     std::srand(99);
     for (int i = 0; i < 5; ++i) {
         std::rand();
@@ -105,7 +89,7 @@ TEST(Asteroid, FragmentDrawsExactlyFiveNumbers)
     EXPECT_EQ(std::rand(), sixth);
 }
 
-TEST(Asteroid, FreePlacementKeepsEightyPixelsClearOfTheShip)
+TEST(Asteroid, FreePlacementKeepsAtLeastEightyPixelsFromTheShip)
 {
     const std::vector<std::pair<int, int>> ships = {{512, 384}, {0, 0}, {1023, 767}, {-10, 778}, {100, 700}};
     for (const auto& [shipx, shipy] : ships) {
@@ -119,10 +103,8 @@ TEST(Asteroid, FreePlacementKeepsEightyPixelsClearOfTheShip)
             EXPECT_LT(a.getY(), 768);
         }
     }
-}
 
-TEST(Asteroid, PlacementExactlyEightyPixelsAwayIsAcceptedAndJustUnderIsNot)
-{
+    // Exactly 80 pixels away is far enough, 79 is not.
     for (unsigned seed = 1; seed <= 50; ++seed) {
         std::srand(seed);
         std::rand(); // colour
@@ -132,16 +114,15 @@ TEST(Asteroid, PlacementExactlyEightyPixelsAwayIsAcceptedAndJustUnderIsNot)
 
         std::srand(seed);
         const Asteroid at_80(3, x + side * 80, y, -1, -1);
-        EXPECT_EQ(at_80.getX(), x) << "seed " << seed;
-        EXPECT_EQ(at_80.getY(), y) << "seed " << seed;
+        EXPECT_EQ(position(at_80), std::pair(double(x), double(y))) << "seed " << seed;
 
         std::srand(seed);
         const Asteroid at_79(3, x + side * 79, y, -1, -1);
-        EXPECT_FALSE(at_79.getX() == x && at_79.getY() == y) << "seed " << seed;
+        EXPECT_NE(position(at_79), std::pair(double(x), double(y))) << "seed " << seed;
     }
 }
 
-TEST(Asteroid, FragmentsLandFromTenBeforeToNineAfterTheirParent)
+TEST(Asteroid, FragmentsLandFromTenBeforeToNineAfterTheirParentWithoutOverflow)
 {
     std::vector<double> xs, ys;
     for (unsigned seed = 1; seed <= 2000; ++seed) {
@@ -161,10 +142,8 @@ TEST(Asteroid, FragmentsLandFromTenBeforeToNineAfterTheirParent)
         EXPECT_NEAR(a.getX(), prevx, 10) << "parent " << prevx << ", " << prevy;
         EXPECT_NEAR(a.getY(), prevy, 10) << "parent " << prevx << ", " << prevy;
     }
-}
 
-TEST(Asteroid, FragmentBesideAnExtremeParentDoesNotOverflow)
-{
+    // Beside an extreme parent nothing overflows.
     std::srand(5);
     const Asteroid a(1, 0, 0, INT_MAX, INT_MIN);
     EXPECT_GE(a.getX(), double(INT_MAX) - 10);
@@ -173,7 +152,7 @@ TEST(Asteroid, FragmentBesideAnExtremeParentDoesNotOverflow)
     EXPECT_LE(a.getY(), double(INT_MIN) + 9);
 }
 
-TEST(Asteroid, EveryRockMovesAtSpeedThree)
+TEST(Asteroid, EveryRockMovesAtSpeedThreeDrawingAZeroVelocityAgain)
 {
     for (unsigned seed = 1; seed <= 500; ++seed) {
         for (int size = 1; size <= 3; ++size) {
@@ -182,11 +161,9 @@ TEST(Asteroid, EveryRockMovesAtSpeedThree)
             EXPECT_NEAR(std::hypot(TestAccess::speedx(a), TestAccess::speedy(a)), 3.0, 1e-12);
         }
     }
-}
 
-TEST(Asteroid, AVelocityDrawOfZeroIsDrawnAgain)
-{
-    // Find a seed whose fragment velocity draw comes out (0, 0).
+    // A velocity draw of (0, 0) is drawn again: find a seed whose fragment
+    // draws it first.
     unsigned seed = 0;
     for (unsigned s = 1; s < 10'000'000 && seed == 0; ++s) {
         std::srand(s);
@@ -220,44 +197,30 @@ TEST(Asteroid, WrapsWithAMarginOfFivePixelsPerSize)
             {100, 1 - m, 0, -1, 100, -m},         {100, 1 - m, 0, -1.5, 100, bottom},
         };
         for (const auto& [x, y, speedx, speedy, endx, endy] : cases) {
-            Asteroid a = at(size, x, y, speedx, speedy);
+            Asteroid a = rock_at(size, x, y, speedx, speedy);
             a.move();
-            EXPECT_EQ(a.getX(), endx) << "size " << size << " from " << x << ", " << y;
-            EXPECT_EQ(a.getY(), endy) << "size " << size << " from " << x << ", " << y;
+            EXPECT_EQ(position(a), std::pair(endx, endy)) << "size " << size << " from " << x << ", " << y;
         }
     }
 }
 
-TEST(Asteroid, IsHitWithinItsRadiusInclusive)
+TEST(Asteroid, IsHitWithinItsRadiusInclusiveOfItsCentreTruncatedTowardZero)
 {
     const std::vector<std::tuple<int, int, int, bool>> cases = {
         {1, 6, 8, true},   {1, 10, 0, true},  {1, 10, 1, false}, {1, 0, -11, false}, {2, 12, 16, true},
         {2, 20, 1, false}, {2, -20, 0, true}, {3, 18, 24, true}, {3, 30, 1, false},  {3, 0, 0, true},
     };
     for (const auto& [size, dx, dy, hit] : cases) {
-        EXPECT_EQ(at(size, 300.9, 200.9).hit(300 + dx, 200 + dy), hit) << "size " << size << " at " << dx << ", " << dy;
+        EXPECT_EQ(rock_at(size, 300.9, 200.9).hit(300 + dx, 200 + dy), hit)
+            << "size " << size << " at " << dx << ", " << dy;
     }
+
+    const Asteroid negative = rock_at(1, -4.7, 100.2);
+    EXPECT_TRUE(negative.hit(6, 100)) << "tested as if at -4, not -5";
+    EXPECT_FALSE(negative.hit(-15, 100));
 }
 
-TEST(Asteroid, NegativePositionsTruncateTowardZero)
-{
-    const Asteroid a = at(1, -4.7, 100.2);
-    EXPECT_TRUE(a.hit(6, 100)) << "tested as if at -4, not -5";
-    EXPECT_FALSE(a.hit(-15, 100));
-
-    StandInCanvas canvas;
-    ASSERT_TRUE(canvas.ready());
-    std::srand(1);
-    at(1, -3.6, 100.2).draw();
-    const Rgba rock = canvas.pixel(0, 100);
-    EXPECT_NE(rock, Rgba{});
-    EXPECT_EQ(canvas.pixel(6, 100), rock) << "square from -13 to 6";
-    EXPECT_NE(canvas.pixel(7, 100), rock);
-    EXPECT_EQ(canvas.pixel(0, 90), rock);
-    EXPECT_NE(canvas.pixel(0, 89), rock);
-}
-
-TEST(Asteroid, IsDrawnWithItsColourInASquareOfTwentyPixelsPerSize)
+TEST(Asteroid, IsDrawnWithItsColourInASquareOfTwentyPixelsPerSizeTruncatedTowardZero)
 {
     StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
@@ -265,15 +228,20 @@ TEST(Asteroid, IsDrawnWithItsColourInASquareOfTwentyPixelsPerSize)
         std::srand(size);
         const int colour = std::rand() % 6;
         std::srand(size);
-        at(size, 500.5 + 100 * size, 300.5).draw();
-        const Rgba expected = StandInTextures::asteroid((size - 1) * 6 + colour);
-        const int left = 500 + 100 * size - 10 * size;
-        const int top = 300 - 10 * size;
-        const int side = 20 * size;
-        EXPECT_EQ(canvas.pixel(left, top), expected) << "size " << size;
-        EXPECT_EQ(canvas.pixel(left + side - 1, top + side - 1), expected) << "size " << size;
-        EXPECT_NE(canvas.pixel(left - 1, top), expected) << "size " << size;
-        EXPECT_NE(canvas.pixel(left + side, top + side - 1), expected) << "size " << size;
-        EXPECT_NE(canvas.pixel(left, top + side), expected) << "size " << size;
+        rock_at(size, 500.5 + 100 * size, 300.5).draw();
+        // The square's first and last pixels on each axis.
+        const int x0 = 500 + 100 * size - 10 * size;
+        const int y0 = 300 - 10 * size;
+        const int x1 = x0 + 20 * size - 1;
+        const int y1 = y0 + 20 * size - 1;
+        expect_pixels(canvas, StandInTextures::asteroid((size - 1) * 6 + colour),
+                      {{x0, y0, true}, {x1, y1, true}, {x0 - 1, y0, false}, {x1 + 1, y1, false}, {x0, y1 + 1, false}});
     }
+
+    // At -3.6 the square runs from -13 to 6 across and from 90 to 109 down.
+    std::srand(1);
+    rock_at(1, -3.6, 100.2).draw();
+    const Rgba rock = canvas.pixel(0, 100);
+    EXPECT_NE(rock, Rgba{});
+    expect_pixels(canvas, rock, {{6, 100, true}, {7, 100, false}, {0, 90, true}, {0, 89, false}});
 }

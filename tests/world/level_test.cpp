@@ -1,16 +1,10 @@
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-#include <tuple>
-#include <vector>
 
-#include "canvas.h"
 #include "game/level.h"
-#include "test_access.h"
+#include "world_test.h"
 
 namespace {
 
@@ -20,16 +14,12 @@ constexpr int EMPTY = 0;
 
 Asteroid& add_rock(Level& l, int size, double x, double y, double speedx = 0, double speedy = 0)
 {
-    Asteroid& a = TestAccess::asteroids(l).emplace_back(size, 0, 0, 100, 100);
-    TestAccess::place(a, x, y, speedx, speedy);
-    return a;
+    return TestAccess::asteroids(l).emplace_back(rock_at(size, x, y, speedx, speedy));
 }
 
 void add_shot(Level& l, double x, double y, double speedx = 0, double speedy = 0, std::uint32_t age = 0)
 {
-    Projectile& p = TestAccess::projectiles(l).emplace_back(0, 0, 1, 0);
-    TestAccess::place(p, x, y, speedx, speedy);
-    TestAccess::set_age(p, age);
+    TestAccess::projectiles(l).push_back(shot_at(x, y, speedx, speedy, age));
 }
 
 std::size_t rocks(Level& l)
@@ -72,8 +62,7 @@ TEST(Level, StartsWithThreeRocksPerDifficultyAwayFromTheShipAtTheCentre)
         Level l(n);
         EXPECT_EQ(rocks(l), std::size_t(3 * n));
         EXPECT_EQ(shots(l), 0u);
-        EXPECT_EQ(TestAccess::ship(l).getX(), 512);
-        EXPECT_EQ(TestAccess::ship(l).getY(), 384);
+        EXPECT_EQ(position(TestAccess::ship(l)), std::pair(512, 384));
         EXPECT_FALSE(l.complete());
         for (const Asteroid& a : TestAccess::asteroids(l)) {
             EXPECT_GE(a.getSize(), 1);
@@ -102,8 +91,7 @@ TEST(Level, DrawsEachSizeBeforeThatRocksOwnDraws)
         const std::vector<Asteroid> dealt(TestAccess::asteroids(l).begin(), TestAccess::asteroids(l).end());
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(dealt[i].getSize(), expected[i].getSize());
-            EXPECT_EQ(dealt[i].getX(), expected[i].getX());
-            EXPECT_EQ(dealt[i].getY(), expected[i].getY());
+            EXPECT_EQ(position(dealt[i]), position(expected[i]));
         }
     }
 }
@@ -132,10 +120,8 @@ TEST(Level, WorkedTickRemovesOldShotSplitsTheHitRockAndMovesEverything)
     const std::vector<Asteroid> r(TestAccess::asteroids(l).begin(), TestAccess::asteroids(l).end());
     EXPECT_EQ(r[0].getSize(), 1);
     EXPECT_EQ(r[0].getY(), 203) << "B moved";
-    EXPECT_EQ(r[1].getX(), f1.getX()) << "F1 moved in its first tick";
-    EXPECT_EQ(r[1].getY(), f1.getY());
-    EXPECT_EQ(r[2].getX(), f2.getX()) << "F2 moved in its first tick";
-    EXPECT_EQ(r[2].getY(), f2.getY());
+    EXPECT_EQ(position(r[1]), position(f1)) << "F1 moved in its first tick";
+    EXPECT_EQ(position(r[2]), position(f2)) << "F2 moved in its first tick";
     EXPECT_EQ(TestAccess::ship(l).getX(), 515);
     EXPECT_FALSE(l.complete());
 }
@@ -204,8 +190,16 @@ TEST(Level, CollisionIsADistanceStrictlyBelowTenTimesSizePlusTen)
     }
 }
 
-TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
+TEST(Level, CollisionStopsTheTickBeforeTheShipMovesOrAnyShotCanSaveIt)
 {
+    // No shot gets the chance to destroy the rock.
+    Level shot(EMPTY);
+    add_rock(shot, 2, 530, 384);
+    add_shot(shot, 524, 384, 6, 0);
+    EXPECT_EQ(outcome(shot), LOST);
+    EXPECT_EQ(rocks(shot), 1u);
+    EXPECT_EQ(shots(shot), 1u);
+
     Level l(EMPTY);
     add_rock(l, 1, 100, 100, 3, 0);
     add_rock(l, 1, 512, 360, 0, 3); // 21 away after its move: safe before the ship moves
@@ -221,16 +215,6 @@ TEST(Level, CollisionStopsTheTickAndUsesTheShipsPositionBeforeItMoves)
     EXPECT_EQ(r[1].getY(), 366) << "the colliding rock moved";
     EXPECT_EQ(r[2].getX(), 703) << "the rock after it did not move";
     EXPECT_EQ(TestAccess::ship(l).getY(), 381) << "the ship did not move";
-}
-
-TEST(Level, CollisionIsTestedBeforeAnyShotCanSaveTheShip)
-{
-    Level l(EMPTY);
-    add_rock(l, 2, 530, 384);
-    add_shot(l, 524, 384, 6, 0);
-    EXPECT_EQ(outcome(l), LOST);
-    EXPECT_EQ(rocks(l), 1u);
-    EXPECT_EQ(shots(l), 1u);
 }
 
 TEST(Level, HittingTheLastSmallRockCompletesTheLevel)
@@ -323,7 +307,7 @@ TEST(Level, SplitsIntoTwoFragmentsOneSizeSmaller)
     }
 }
 
-TEST(Level, EscapeRaisesZeroOnPressOnlyAndLeavesTheShipAlone)
+TEST(Level, KeysAndThePointerReachTheShipButEscapeRaisesZeroOnPressOnly)
 {
     Level l(EMPTY);
     l.press(SDLK_a);
@@ -339,13 +323,10 @@ TEST(Level, EscapeRaisesZeroOnPressOnlyAndLeavesTheShipAlone)
     l.release(SDLK_LEFT);
     l.progress();
     EXPECT_EQ(TestAccess::ship(l).getX(), 509);
-}
 
-TEST(Level, UpdatePositionTurnsTheShip)
-{
-    Level l(EMPTY);
-    l.updateposition(100, 384);
-    EXPECT_EQ(TestAccess::heading(TestAccess::ship(l)), 90);
+    Level pointed(EMPTY);
+    pointed.updateposition(100, 384);
+    EXPECT_EQ(TestAccess::heading(TestAccess::ship(pointed)), 90) << "the ship turns to the pointer";
 }
 
 TEST(Level, DrawsBackgroundShipRocksAndShotsInThatOrder)

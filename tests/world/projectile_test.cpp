@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
-#include <tuple>
-#include <vector>
 
-#include "canvas.h"
 #include "game/projectile.h"
-#include "test_access.h"
+#include "world_test.h"
 
-TEST(Projectile, FliesFromItsStartTowardsTheAimAtSixPixelsPerTick)
+TEST(Projectile, FliesFromItsStartTowardsAnyAimAtSixPixelsPerTick)
 {
     const std::vector<std::tuple<int, int, int, int, double, double>> cases = {
         {100, 100, 100, 100, 6.0, 0.0}, // aiming at the start point: straight right
@@ -20,16 +15,13 @@ TEST(Projectile, FliesFromItsStartTowardsTheAimAtSixPixelsPerTick)
         const Projectile p(x, y, dirx, diry);
         EXPECT_NEAR(p.getSpeedX(), speedx, 1e-9) << dirx << ", " << diry;
         EXPECT_NEAR(p.getSpeedY(), speedy, 1e-9) << dirx << ", " << diry;
-        EXPECT_EQ(p.getX(), x);
-        EXPECT_EQ(p.getY(), y);
+        EXPECT_EQ(position(p), std::pair(double(x), double(y)));
     }
     const Projectile at_start(100, 100, 100, 100);
     EXPECT_EQ(at_start.getSpeedX(), 6.0);
     EXPECT_EQ(at_start.getSpeedY(), 0.0);
-}
 
-TEST(Projectile, AimsCorrectlyAtAnyIntPoint)
-{
+    // However far the aim, the difference must not overflow.
     const Projectile right(INT_MIN, 0, INT_MAX, 0);
     EXPECT_EQ(right.getSpeedX(), 6.0) << "the difference must not overflow into a shot to the left";
     const Projectile up(0, INT_MAX, 0, INT_MIN);
@@ -49,11 +41,9 @@ TEST(Projectile, WrapsOnlyStrictlyBeyondTheFieldAndDropsTheOvershoot)
         {1023.0, 767.0, 3.0, 3.0, 0.0, 0.0},    {1.0, 1.0, -3.0, -3.0, 1024.0, 768.0},
     };
     for (const auto& [x, y, speedx, speedy, endx, endy] : cases) {
-        Projectile p(0, 0, 1, 0);
-        TestAccess::place(p, x, y, speedx, speedy);
+        Projectile p = shot_at(x, y, speedx, speedy);
         p.move();
-        EXPECT_EQ(p.getX(), endx) << "from " << x << ", " << y;
-        EXPECT_EQ(p.getY(), endy) << "from " << x << ", " << y;
+        EXPECT_EQ(position(p), std::pair(endx, endy)) << "from " << x << ", " << y;
     }
 }
 
@@ -69,34 +59,23 @@ TEST(Projectile, GrowsOldOnItsTwoHundredAndFirstMove)
     EXPECT_TRUE(p.old());
 }
 
-TEST(Projectile, IsDrawnAsAWhiteSquareThreePixelsAcross)
+TEST(Projectile, IsDrawnAsAWhiteSquareThreePixelsAcrossCutAtTheLeftEdge)
 {
-    Canvas canvas;
-    ASSERT_TRUE(canvas.ready());
-
-    Projectile p(0, 0, 1, 0);
-    TestAccess::place(p, 100.5, 200.9, 0, 0);
-    p.draw();
-    for (int x = 98; x <= 102; ++x) {
-        for (int y = 198; y <= 202; ++y) {
-            const bool inside = x >= 99 && x <= 101 && y >= 199 && y <= 201;
-            EXPECT_EQ(canvas.pixel(x, y) == WHITE_PIXEL, inside) << x << ", " << y;
-        }
-    }
-}
-
-TEST(Projectile, IsTwoPixelsAcrossJustRightOfZero)
-{
-    Canvas canvas;
-    ASSERT_TRUE(canvas.ready());
-
-    Projectile p(0, 0, 1, 0);
-    TestAccess::place(p, 0.5, 10.5, 0, 0);
-    p.draw();
-    for (int x = 0; x <= 3; ++x) {
-        for (int y = 7; y <= 13; ++y) {
-            const bool inside = x <= 1 && y >= 9 && y <= 11;
-            EXPECT_EQ(canvas.pixel(x, y) == WHITE_PIXEL, inside) << x << ", " << y;
+    // Where the shot is, a patch around it, and the part of the patch that is
+    // white: just right of zero the square is two pixels across.
+    const std::vector<std::tuple<double, double, SDL_Rect, SDL_Rect>> cases = {
+        {100.5, 200.9, {98, 198, 5, 5}, {99, 199, 3, 3}},
+        {0.5, 10.5, {0, 7, 4, 7}, {0, 9, 2, 3}},
+    };
+    for (const auto& [x, y, patch, white] : cases) {
+        Canvas canvas;
+        ASSERT_TRUE(canvas.ready());
+        shot_at(x, y).draw();
+        for (SDL_Point p{patch.x, patch.y}; p.x < patch.x + patch.w; ++p.x) {
+            for (p.y = patch.y; p.y < patch.y + patch.h; ++p.y) {
+                EXPECT_EQ(canvas.pixel(p.x, p.y) == WHITE_PIXEL, bool(SDL_PointInRect(&p, &white)))
+                    << p.x << ", " << p.y;
+            }
         }
     }
 }

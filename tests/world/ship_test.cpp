@@ -1,28 +1,22 @@
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <tuple>
-#include <utility>
-#include <vector>
 
-#include "canvas.h"
 #include "game/ship.h"
-#include "test_access.h"
+#include "world_test.h"
 
 namespace {
 
 using Point = std::pair<int, int>;
 
-Point position(const Ship& s)
+// Where one more move takes the ship.
+Point moved(Ship& s)
 {
-    return {s.getX(), s.getY()};
+    s.move();
+    return position(s);
 }
 
 Point after_one_move(Ship s)
 {
-    s.move();
-    return position(s);
+    return moved(s);
 }
 
 } // namespace
@@ -49,16 +43,11 @@ TEST(Ship, OppositeKeysCancelUntilOneIsReleased)
     for (int key : {SDLK_a, SDLK_RIGHT, SDLK_w, SDLK_s}) {
         s.press(key);
     }
-    s.move();
-    EXPECT_EQ(position(s), Point(100, 100));
-
+    EXPECT_EQ(moved(s), Point(100, 100));
     s.release(SDLK_RIGHT);
-    s.move();
-    EXPECT_EQ(position(s), Point(97, 100));
-
+    EXPECT_EQ(moved(s), Point(97, 100));
     s.release(SDLK_w);
-    s.move();
-    EXPECT_EQ(position(s), Point(94, 103));
+    EXPECT_EQ(moved(s), Point(94, 103));
 }
 
 TEST(Ship, ReleasingEitherKeyOfARowStopsThatDirection)
@@ -82,14 +71,12 @@ TEST(Ship, DiagonalMovesChangeBothAxesByThree)
     Ship s(100, 100);
     s.press(SDLK_w);
     s.press(SDLK_a);
-    s.move();
-    EXPECT_EQ(position(s), Point(97, 97));
+    EXPECT_EQ(moved(s), Point(97, 97));
     s.release(SDLK_w);
     s.release(SDLK_a);
     s.press(SDLK_DOWN);
     s.press(SDLK_RIGHT);
-    s.move();
-    EXPECT_EQ(position(s), Point(100, 100));
+    EXPECT_EQ(moved(s), Point(100, 100));
 }
 
 TEST(Ship, WrapsTenPixelsBeyondEachEdgeWithStrictBounds)
@@ -107,7 +94,7 @@ TEST(Ship, WrapsTenPixelsBeyondEachEdgeWithStrictBounds)
     }
 }
 
-TEST(Ship, HeadingFacesThePointerCounterClockwiseFromUp)
+TEST(Ship, HeadingFacesThePointerCounterClockwiseFromUpAndStaysInRange)
 {
     const std::vector<std::pair<Point, int>> cases = {
         {{512, 500}, 180},  {{512, 384}, 180}, {{100, 384}, 90},  {{900, 384}, 270}, {{511, 0}, 1},
@@ -119,10 +106,8 @@ TEST(Ship, HeadingFacesThePointerCounterClockwiseFromUp)
         s.setrotation(pointer.first, pointer.second);
         EXPECT_EQ(TestAccess::heading(s), heading) << "pointer " << pointer.first << ", " << pointer.second;
     }
-}
 
-TEST(Ship, HeadingStaysInRangeForExtremePointers)
-{
+    // However far apart the ship and the pointer, the heading names an image.
     const int extremes[] = {INT_MIN, -1, 0, 1, INT_MAX};
     for (int px : extremes) {
         for (int py : extremes) {
@@ -137,18 +122,16 @@ TEST(Ship, HeadingStaysInRangeForExtremePointers)
     EXPECT_EQ(TestAccess::heading(s), 270) << "a difference beyond int still points right";
 }
 
-TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
+TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquareClippedByTheWindow)
 {
     StandInCanvas canvas;
     ASSERT_TRUE(canvas.ready());
 
+    // Image 0 before any turn.
     Ship s(512, 384);
     s.draw();
-    EXPECT_EQ(canvas.pixel(497, 369), StandInTextures::ship(0)) << "image 0 before any turn";
-    EXPECT_EQ(canvas.pixel(526, 398), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(496, 369), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(527, 398), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(526, 399), StandInTextures::ship(0));
+    expect_pixels(canvas, StandInTextures::ship(0),
+                  {{497, 369, true}, {526, 398, true}, {496, 369, false}, {527, 398, false}, {526, 399, false}});
 
     const std::vector<std::pair<Point, int>> turns = {
         {{100, 384}, 90}, {{512, 500}, 180}, {{511, 0}, 1}, {{513, 0}, 359}, {{512, 100}, 0},
@@ -158,18 +141,10 @@ TEST(Ship, DrawsTheImageOfItsHeadingInAThirtyPixelSquare)
         s.draw();
         EXPECT_EQ(canvas.pixel(512, 384), StandInTextures::ship(image)) << "heading " << TestAccess::heading(s);
     }
-}
 
-TEST(Ship, IsClippedAtTheEdgeOfTheWindow)
-{
-    StandInCanvas canvas;
-    ASSERT_TRUE(canvas.ready());
-
-    Ship s(-10, 50);
-    s.draw();
-    EXPECT_EQ(canvas.pixel(0, 35), StandInTextures::ship(0));
-    EXPECT_EQ(canvas.pixel(4, 64), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(5, 35), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(0, 34), StandInTextures::ship(0));
-    EXPECT_NE(canvas.pixel(0, 65), StandInTextures::ship(0));
+    // At the window's edge only the part inside it shows.
+    Ship edge(-10, 50);
+    edge.draw();
+    expect_pixels(canvas, StandInTextures::ship(0),
+                  {{0, 35, true}, {4, 64, true}, {5, 35, false}, {0, 34, false}, {0, 65, false}});
 }
