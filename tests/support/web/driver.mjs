@@ -246,9 +246,7 @@ export function serve(folder, {gzip = false, plain = false} = {}) {
                 body = zlib.gzipSync(body, {level: 9});
                 headers["content-encoding"] = "gzip";
             }
-            const record = servers.get(url);
-            record.sent += body.length + JSON.stringify(headers).length;
-            record.requests.push(`${where} ${body.length > 0 ? 200 : 304} ${body.length}`);
+            servers.get(url).sent += body.length + JSON.stringify(headers).length;
             response.writeHead(body.length > 0 ? 200 : 304, headers).end(body);
         });
     });
@@ -260,15 +258,13 @@ export function serve(folder, {gzip = false, plain = false} = {}) {
     let url;
     return new Promise((listening) => server.listen(0, "127.0.0.1", () => {
         url = `http://127.0.0.1:${server.address().port}/`;
-        servers.set(url, {server, sockets, sent: 0, requests: []});
+        servers.set(url, {server, sockets, sent: 0});
         listening(url);
     }));
 }
 
 // The bytes the server at this address has sent, headers and all.
 export const bytes_sent = (url) => servers.get(url).sent;
-// Each request it has answered: the path, the status and the body's bytes.
-export const requests_answered = (url) => servers.get(url).requests;
 
 export function unserve(url) {
     const {server, sockets} = servers.get(url);
