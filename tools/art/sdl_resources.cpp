@@ -1,11 +1,15 @@
 // Failing loudly with SDL's own reason, making surfaces and writing PNG files.
 #include "sdl_resources.h"
 
+#include "record.h"
+
 #include <SDL_image.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 #include <thread>
 
@@ -58,5 +62,17 @@ void squeezePngs(const std::vector<std::filesystem::path>& folders)
     }
     if (failed) {
         throw std::runtime_error("zopflipng could not squeeze every image (Debian: zopfli)");
+    }
+    for (const std::filesystem::path& folder : folders) {
+        std::map<std::string, std::string> record;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (entry.path().extension() == ".png") {
+                record[entry.path().lexically_relative(folder).generic_string()] = record_of(entry.path());
+            }
+        }
+        std::ofstream out(folder / SQUEEZED);
+        for (const auto& [path, line] : record) {
+            out << line << " " << path << "\n";
+        }
     }
 }

@@ -34,5 +34,6 @@ void savePng(SDL_Surface* s, const std::filesystem::path& path);
 
 // Recompresses every PNG file under the folders with zopflipng (Debian's
 // zopfli), losslessly: the same pixels in about a fifth fewer bytes, which
-// every release and every first visit of the site downloads.
+// every release and every first visit of the site downloads. Each folder
+// then gets its record of what was squeezed (record.h).
 void squeezePngs(const std::vector<std::filesystem::path>& folders);
