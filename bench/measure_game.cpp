@@ -26,7 +26,8 @@
 #include <vector>
 
 #include "autopilot.h"
-#include "game_process.h"
+#include "backends.h"
+#include "screen_text.h"
 #include "x_session.h"
 
 namespace fs = std::filesystem;
@@ -35,10 +36,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const fs::path GAME = ROCKDRIFT_PATH;
-const fs::path FLOOR = FLOOR_PATH;
-const fs::path SOURCE = SOURCE_DIR;
-// What profiling found, written by hand; the page ends with it.
 
 constexpr auto CPU_WINDOW = 10s;
 // An idle ship on this seed's first level outlives the measurement.
@@ -98,13 +95,6 @@ double status_kib(pid_t pid, const std::string& key)
     return 0;
 }
 
-// The ready screen's first line is on screen: white text where "LEVEL READY" goes.
-bool ready_screen_shown(XClient& x, Window w)
-{
-    const Screenshot band = x.capture(w, 468, 404, 88, 8);
-    return std::count(band.pixels.begin(), band.pixels.end(), 0xFFFFFFFFu) > 150;
-}
-
 struct Run {
     double startup_ms = 0;
     double ready_cpu = 0;
@@ -114,39 +104,36 @@ struct Run {
     std::string renderer;
 };
 
-// One run: the game starts on its own X server and waits on its ready screen,
-// then plays while the floor program runs on a second X server, both
-// measured over the same ten seconds, so that whatever else the machine is
-// doing weighs on both alike.
-Run measure(XClient& x, const std::string& game_display, const std::string& floor_display, unsigned seed)
+// One run: the game starts on the X server and waits on its ready screen,
+// then plays while the floor program runs beside it, both measured over the
+// same ten seconds, so that whatever else the machine is doing weighs on
+// both alike.
+Run measure(unsigned seed)
 {
     Run run;
+    const std::unique_ptr<RunningGame> game = chosen_backends().front().make();
     const Clock::time_point start = Clock::now();
-    Environment env = started_in(seed);
-    env["DISPLAY"] = game_display;
-    GameProcess game(GAME, SOURCE, env);
-    // SDL replaces its first window when it brings up an OpenGL renderer, so
-    // the window is looked for again on every poll.
-    Window w = 0;
-    poll_until([&] { return (w = x.find("Rockdrift", 0s)) != 0 && ready_screen_shown(x, w); }, 20s, 1ms);
+    game->start({seed});
+    poll_screens([&] { return game->screen({404, 452}); }, [](const Screenshot& s) { return shows_ready_letters(s, 1); },
+                 20s, 1ms);
     run.startup_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(1s);
-    run.ready_cpu = cpu_shares({game.pid()})[0];
+    run.ready_cpu = cpu_shares({game->pid()})[0];
 
-    GameProcess floor(FLOOR, SOURCE, {{"DISPLAY", floor_display}});
-    xdotool("windowfocus --sync " + std::to_string(w) + " key space");
+    Process floor({{FLOOR_PATH}, SOURCE_DIR});
+    game->keys("space");
     std::this_thread::sleep_for(1500ms);
-    const std::vector<double> shares = cpu_shares({game.pid(), floor.pid()});
+    const std::vector<double> shares = cpu_shares({game->pid(), floor.pid()});
     run.play_cpu = shares[0];
     run.floor_cpu = shares[1];
-    if (!game.running() || !floor.running()) {
+    if (!game->running() || !floor.running()) {
         std::cerr << "the game or the floor ended during the measurement\n";
     }
-    run.peak_rss_mib = status_kib(game.pid(), "VmHWM") / 1024;
-    for (GameProcess* p : {&game, &floor}) {
-        p->signal(SIGTERM);
-        p->wait(10s);
-    }
+    run.peak_rss_mib = status_kib(game->pid(), "VmHWM") / 1024;
+    game->signal(SIGTERM);
+    game->wait(10s);
+    floor.signal(SIGTERM);
+    floor.wait(10s);
     run.renderer = floor.out();
     run.renderer.erase(std::remove(run.renderer.begin(), run.renderer.end(), '\n'), run.renderer.end());
     return run;
@@ -178,21 +165,14 @@ std::vector<std::string> split_csv(const std::string& line)
 // names the counters of that family only.
 std::string run_family(const fs::path& bench, const std::string& family, int runs)
 {
-    const std::string command = bench.string() + " --benchmark_filter=^" + family +
-                                " --benchmark_repetitions=" + std::to_string(runs) +
-                                (runs > 1 ? " --benchmark_report_aggregates_only=true" : "") +
-                                " --benchmark_format=csv 2>/dev/null";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
+    std::vector<std::string> words = {bench.string(), "--benchmark_filter=^" + family,
+                                      "--benchmark_repetitions=" + std::to_string(runs), "--benchmark_format=csv"};
+    if (runs > 1) {
+        words.push_back("--benchmark_report_aggregates_only=true");
     }
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        output += buffer;
-    }
-    pclose(pipe);
-    return output;
+    Process benchmark({words});
+    benchmark.wait(std::chrono::hours(1));
+    return benchmark.out();
 }
 
 BenchFigures run_benchmarks(const fs::path& bench, int runs)
@@ -294,21 +274,16 @@ int main(int argc, char** argv)
     std::cerr << "benchmarks, " << runs << " repetitions...\n";
     const BenchFigures figures = run_benchmarks(bench, runs);
 
-    // The game's X server; the floor gets one of its own.
-    VirtualDisplay game_display;
-    XClient x;
-    VirtualDisplay floor_display;
-    if (!game_display.ready() || !floor_display.ready() || !x.connected()) {
+    if (!x_client().connected()) {
         std::cerr << "no X server\n";
         return 1;
     }
-    setenv("DISPLAY", game_display.display().c_str(), 1);
     const unsigned seed = survivable_seed(1'800'000'000, 1, PLAY_TICKS);
     std::vector<double> startup, ready_cpu, play_cpu, floor_cpu, ratio, rss;
     std::string renderer;
     for (int i = 0; i < runs; ++i) {
         std::cerr << "game and floor, run " << i + 1 << " of " << runs << "...\n";
-        const Run r = measure(x, game_display.display(), floor_display.display(), seed);
+        const Run r = measure(seed);
         startup.push_back(r.startup_ms);
         ready_cpu.push_back(r.ready_cpu);
         play_cpu.push_back(r.play_cpu);

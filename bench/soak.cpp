@@ -3,7 +3,8 @@
 // minute. A game that ends (Escape on the game-over screen) is started again
 // at once; each row names the game it measured and how long that one had run.
 //
-// Usage: soak GAME MINUTES  (scripts/soak.sh builds and runs it)
+// Usage: soak MINUTES  (scripts/soak.sh builds and runs it, with the game of
+// its build)
 //
 // Fails when the game's resident memory after the first minute ever exceeds
 // the first minute's figure by more than 1 MiB, or when a game dies of a
@@ -11,7 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <random>
@@ -19,8 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "game_process.h"
-#include "x_session.h"
+#include "backends.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -39,38 +39,40 @@ long rss_kib(pid_t pid)
 }
 
 // One random action, the way a restless player would act.
-void act(std::mt19937& random)
+void act(RunningGame& game, std::mt19937& random)
 {
     const auto pick = [&](int n) { return int(random() % unsigned(n)); };
-    const std::string point = std::to_string(pick(1024)) + " " + std::to_string(pick(768));
+    const int x = pick(1024);
+    const int y = pick(768);
     switch (pick(10)) {
     case 0:
     case 1:
     case 2:
-        xdotool("mousemove " + point + " click 1");
+        game.click(x, y, 1);
         break;
     case 3:
-        xdotool("mousemove " + point);
+        game.click(x, y, 0);
         break;
     case 4:
     case 5:
         for (const char* key : {"w", "a", "s", "d", "Up", "Down", "Left", "Right"}) {
-            xdotool(std::string(pick(2) ? "keydown " : "keyup ") + key);
+            game.hold(key, pick(2) == 1);
         }
         break;
     case 6:
     case 7:
-        xdotool("key space");
+        game.keys("space");
         break;
     case 8:
         // Other keys and buttons the game must shrug off.
-        xdotool("key Return x 1 F1 Tab click 3");
+        game.keys("Return x 1 F1 Tab");
+        game.click(x, y, 3);
         break;
     default:
         // About once every twenty seconds: the next level during play, or
         // the end of the game on its game-over screen.
         if (pick(20) == 0) {
-            xdotool("key Escape");
+            game.keys("Escape");
         }
     }
 }
@@ -79,26 +81,23 @@ void act(std::mt19937& random)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::cerr << "usage: soak GAME MINUTES\n";
+    if (argc != 2) {
+        std::cerr << "usage: soak MINUTES\n";
         return 2;
     }
-    const std::filesystem::path game_path = std::filesystem::absolute(argv[1]);
-    const int minutes = std::stoi(argv[2]);
-    const VirtualDisplay display;
-    if (!display.ready()) {
-        std::cerr << "Xvfb did not start\n";
-        return 1;
-    }
+    const int minutes = std::stoi(argv[1]);
     std::mt19937 random(std::random_device{}());
-    std::unique_ptr<GameProcess> game;
+    std::unique_ptr<RunningGame> game;
     int games = 0;
     Clock::time_point started;
     const auto start_game = [&] {
-        game = std::make_unique<GameProcess>(game_path, SOURCE_DIR);
+        game = chosen_backends().front().make();
+        if (!game->start({unsigned(random())})) {
+            std::cerr << "the game could not be started\n";
+            std::exit(1);
+        }
         started = Clock::now();
         ++games;
-        xdotool("search --sync --onlyvisible --name '^Rockdrift$' windowfocus --sync");
     };
 
     start_game();
@@ -113,9 +112,10 @@ int main(int argc, char** argv)
         if (!game->running()) {
             // A game that has ended must have ended quietly and by itself.
             const std::optional<int> status = game->wait(0s);
-            if (status != 0 || !game->out().empty() || !game->err().empty()) {
+            const Console console = game->console();
+            if (status != 0 || !console.says("", "")) {
                 std::cerr << "game " << games << " ended with status " << status.value_or(-1) << "; console:\n"
-                          << game->out() << game->err();
+                          << console.out << console.err;
                 return 1;
             }
             start_game();
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
             ++minute;
             continue;
         }
-        act(random);
+        act(*game, random);
         std::this_thread::sleep_for(50ms);
     }
     std::cout << "games played: " << games << ", the longest for " << longest << " s\n"

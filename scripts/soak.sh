@@ -12,4 +12,4 @@ need $TEST_PACKAGES
 
 cmake -S . -B build-soak -DCMAKE_BUILD_TYPE=Release -DROCKDRIFT_TESTS=ON -DROCKDRIFT_BENCHMARKS=ON >/dev/null
 cmake --build build-soak -j "$(nproc)" --target rockdrift soak >/dev/null
-exec build-soak/bench/soak build-soak/rockdrift "$minutes"
+exec build-soak/bench/soak "$minutes"

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Windows release, unpacks its zip into a fresh folder and plays
-# the real rockdrift.exe under Wine, in a fresh Wine prefix, on a private X
-# server: every scenario of the real game that applies (tests/game/).
+# the real rockdrift.exe under Wine, in a fresh Wine prefix with one Wine
+# server for the run, on a private X server: every scenario of the real game
+# that applies (tests/game/).
 set -eu
 . "$(dirname "$0")/lib/common.sh"
 . scripts/lib/version.sh
@@ -35,13 +36,18 @@ check_resources()
 }
 step "Checking the icon and the version in rockdrift.exe" check_resources
 
-# The prefix is made without a display: nothing of it is shown.
+# The prefix is made without a display: nothing of it is shown. Then one
+# Wine server stays up for every game of the run (the tests start Wine's
+# services and desktop on their X server before the first game): each game
+# is a Windows process of its own, as on a player's machine, and none waits
+# for Wine to boot or races it as it shuts down.
 make_prefix()
 {
     env -u DISPLAY wineboot --init
     wineserver -w
+    wineserver --persistent
 }
-step "Making a fresh Wine prefix" make_prefix
+step "Making a fresh Wine prefix and starting its server" make_prefix
 
 # Wine draws SDL's default Direct3D renderer on software OpenGL, at the cost
 # of a whole core; SDL's software renderer shows the same frames for little.

@@ -7,9 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
-#include "browser.h"
 #include "scenario.h"
 #include "test_access.h"
 
@@ -38,9 +36,16 @@ const std::string LAPTOP = "1366x657";
     return ::testing::AssertionSuccess();
 }
 
-class Page : public Scenario {
+class Page : public Scenario, public ::testing::WithParamInterface<Backend> {
 protected:
-    Browser& browser() { return static_cast<BrowserGame&>(*game).browser; }
+    const Backend& backend() const override { return GetParam(); }
+    void new_game() override
+    {
+        page.reset();
+        page = browser_game(GetParam().kind);
+        game = page.get();
+    }
+    Browser& browser() { return page->browser; }
 
     bool wait_for_page(const std::string& name, const std::string& value)
     {
@@ -53,26 +58,38 @@ protected:
         return browser().send("finger " + name + " down") && browser().send("finger " + name + " up");
     }
 
-    // Level 1 is calm, and level 2, after level 1 was left with Escape,
-    // leaves a ship that steers right alone for over two seconds, while its
-    // shot at the top of the field, fired at any moment of the first, flies.
-    static bool calm_then_clear_to_the_right(unsigned second)
+    // The shots on a frame drawn after the game has read every tap so far.
+    int shots_once_caught_up()
     {
-        if (!calm(second)) {
-            return false;
+        if (!caught_up()) {
+            return -1;
         }
-        for (int fire_at = 0; fire_at <= 50; ++fire_at) {
+        const Screenshot before = game->screen();
+        Screenshot after;
+        return wait_for([&](const Screenshot& s) { return !((after = s) == before); }) ? shots_on_screen(after) : -1;
+    }
+
+    // From the start of play at this difficulty (the levels before it left
+    // with Escape), a ship that steers with `key` comes near no rock for
+    // `ticks` ticks, and a shot fired at `aim` on any of the first `fire_by`
+    // ticks flies on.
+    static bool clear_way(unsigned second, int difficulty, SDL_Keycode key, int ticks, SDL_Point aim, int fire_by)
+    {
+        for (int fire_at = 0; fire_at <= fire_by; ++fire_at) {
             std::srand(second);
-            const Level first(1);
-            Level l(2);
+            for (int before = 1; before < difficulty; ++before) {
+                const Level skipped(before);
+            }
+            Level l(difficulty);
             Ship& ship = TestAccess::ship(l);
-            ship.press(SDLK_RIGHT);
-            for (int t = 0; t < 120; ++t) {
-                if (t == fire_at) {
-                    l.fire(700, 0);
+            ship.press(key);
+            for (int t = 0; t < ticks; ++t) {
+                if (t == fire_at && fire_by > 0) {
+                    l.fire(aim.x, aim.y);
                 }
-                if (!tick(l) || TestAccess::asteroids(l).size() != 6 ||
-                    TestAccess::projectiles(l).size() != (t >= fire_at ? 1u : 0u)) {
+                const std::size_t shots = t >= fire_at && fire_by > 0 ? 1 : 0;
+                if (!tick(l) || TestAccess::asteroids(l).size() != std::size_t(3 * difficulty) ||
+                    TestAccess::projectiles(l).size() != shots) {
                     return false;
                 }
                 // Nothing drawn beside the ship, for the check of where it is.
@@ -85,6 +102,8 @@ protected:
         }
         return true;
     }
+
+    std::unique_ptr<BrowserGame> page;
 };
 
 // In Chromium, whose driver can touch, resize and go full screen.
@@ -92,12 +111,17 @@ class PageInChromium : public Page {};
 
 } // namespace
 
+// The game's keys reach it, and leave the page where it is: the arrows
+// scroll nothing, on the ready screen or in play.
 TEST_P(Page, TheGameHasTheKeyboardAndTheCanvasFitsALaptopWindow)
 {
-    ASSERT_NO_FATAL_FAILURE(start(clear_text_second()));
-    // The game's keys leave the page where it is.
-    ASSERT_TRUE(browser().send("key ArrowDown press"));
-    ASSERT_TRUE(browser().send("key KeyS press"));
+    ASSERT_NO_FATAL_FAILURE(start(second_where([](unsigned s) { return clear_way(s, 1, SDLK_DOWN, 250, {}, 0); },
+                                               "a ship steering down stays clear")));
+    ASSERT_TRUE(game->keys("Down s"));
+    ASSERT_NO_FATAL_FAILURE(start_play());
+    ASSERT_TRUE(game->hold("Down", true));
+    EXPECT_TRUE(wait_for([](const Screenshot& s) { return ship_moved(s, 0, 1); })) << "the ship did not steer down";
+    ASSERT_TRUE(game->hold("Down", false));
     auto page = browser().values("page");
     EXPECT_EQ(page["title"], "Rockdrift");
     EXPECT_EQ(page["focused"], "canvas");
@@ -152,41 +176,37 @@ TEST_P(PageInChromium, TouchControlsStartSteerAndSkipAndEachTapOnTheFieldFiresOn
 {
     new_game();
     ASSERT_TRUE(browser().send("viewport 844x390 touch"));
-    ASSERT_NO_FATAL_FAILURE(start(second_where(calm_then_clear_to_the_right)));
+    ASSERT_NO_FATAL_FAILURE(start(second_where(
+        [](unsigned s) {
+            return calm(s) && clear_way(s, 2, SDLK_RIGHT, 150, {700, 0}, 75);
+        },
+        "level 1 is calm and a ship steering right on level 2 stays clear")));
     ASSERT_TRUE(press_control("Start"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_ready_letters(s, 1); })) << "Start did not start play";
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_ready_letters(s, 1); }, READY_ROWS))
+        << "Start did not start play";
 
-    // A tap fires one shot towards where it lands; six more, a few ticks
-    // apart, make the seven shots the game allows in flight. (Taps that
-    // fired twice at once would reach that limit with the fourth.)
-    ASSERT_TRUE(browser().send("tap 512 100"));
-    ASSERT_TRUE(wait_for(shot_in_the_ships_column)) << "no shot from the first tap";
-    std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(shots_on_screen(game->screen()), 1) << "one tap fired more than one shot";
-    for (int tap = 0; tap < 6; ++tap) {
-        ASSERT_TRUE(browser().send("tap 512 100"));
-        std::this_thread::sleep_for(60ms);
+    // Each tap fires one shot towards where it lands, up to the seven shots
+    // the game allows in flight; the eighth fires none. (Taps that fired
+    // twice would make seven of the first four.)
+    for (const auto& [taps, shots] : {std::pair{1, 1}, {3, 4}, {4, 7}}) {
+        for (int tap = 0; tap < taps; ++tap) {
+            ASSERT_TRUE(browser().send("tap 512 100"));
+        }
+        EXPECT_EQ(shots_once_caught_up(), shots) << "shots in flight after " << taps << " more taps";
     }
-    EXPECT_TRUE(wait_for([](const Screenshot& s) { return shots_on_screen(s) == 7; })) << "not seven shots";
     ASSERT_TRUE(press_control("Esc"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_letters(s, 2); }))
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_letters(s, 2); }, READY_ROWS))
         << "Escape did not skip to the next level";
 
     // One thumb steers right while the other taps.
     ASSERT_TRUE(press_control("Start"));
-    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_ready_letters(s, 2); })) << "Start did not start play";
+    ASSERT_TRUE(wait_for([](const Screenshot& s) { return !shows_ready_letters(s, 2); }, READY_ROWS))
+        << "Start did not start play";
     ASSERT_TRUE(browser().send("finger Right down"));
-    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(wait_for([](const Screenshot& s) { return ship_moved(s, 1, 0); })) << "the ship did not steer right";
     ASSERT_TRUE(browser().send("tap 700 0"));
-    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(shots_once_caught_up(), 1) << "the tap while steering did not fire one shot";
     ASSERT_TRUE(browser().send("finger Right up"));
-    const Screenshot s = game->screen();
-    bool moved_right = false;
-    for (int x = WIDTH / 2 + 30; x < WIDTH - 15 && !moved_right; x += 3) {
-        moved_right = ship_alone_at(s, x);
-    }
-    EXPECT_TRUE(moved_right) << "the ship did not steer right";
-    EXPECT_EQ(shots_on_screen(s), 1) << "the tap while steering did not fire one shot";
 }
 
 TEST_P(PageInChromium, ReloadsAndPlaysWithItsServerStopped)
@@ -194,7 +214,7 @@ TEST_P(PageInChromium, ReloadsAndPlaysWithItsServerStopped)
     const unsigned second = calm_second();
     ASSERT_NO_FATAL_FAILURE(start(second));
     ASSERT_TRUE(wait_for_page("offline_ready", "1")) << "the service worker never took over";
-    const std::string url = static_cast<BrowserGame&>(*game).url;
+    const std::string url = page->url;
     ASSERT_TRUE(browser().send("unserve " + url));
     ASSERT_TRUE(browser().send("open " + url + " " + std::to_string(second)));
     ASSERT_TRUE(wait_for([](const Screenshot& s) { return shows_ready_letters(s, 1); }))

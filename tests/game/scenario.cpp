@@ -47,22 +47,29 @@ bool Scenario::losing(unsigned second)
 
 void Scenario::start(unsigned second, Launch launch)
 {
-    if (!game) {
+    if (game == nullptr) {
         new_game();
     }
     launch.second = second;
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(game->start(launch)) << "the game could not be started";
     const auto ready = [](const Screenshot& s) { return shows_ready_letters(s, 1) && ship_alone_at_the_centre(s); };
-    ASSERT_TRUE(wait_for(ready)) << "no ready screen; the game said: " << game->console().out << game->console().err;
+    ASSERT_TRUE(wait_for(ready, READY_ROWS))
+        << "no ready screen; the game said: " << game->console().out << game->console().err;
     startup = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
 }
 
 void Scenario::start_play(int difficulty)
 {
     ASSERT_TRUE(game->keys("space"));
-    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !shows_ready_letters(s, difficulty); }))
+    ASSERT_TRUE(wait_for([&](const Screenshot& s) { return !shows_ready_letters(s, difficulty); }, READY_ROWS))
         << "play did not start";
+}
+
+void Scenario::lose()
+{
+    ASSERT_TRUE(game->keys("space"));
+    ASSERT_TRUE(wait_for(shows_game_over, GAME_OVER_ROWS)) << "no game-over screen";
 }
 
 void Scenario::expect_end(const std::string& how, int status, const std::string& out, const std::string& err)

@@ -20,26 +20,35 @@
 
 // Skips the scenario where the backend cannot meet the need, saying why.
 #define REQUIRE(need)                                          \
-    if (const char* why = GetParam().lacks(need)) {           \
+    if (const char* why = backend().lacks(need)) {            \
         GTEST_SKIP() << why;                                   \
     }
 
-class Scenario : public ::testing::TestWithParam<Backend> {
+// The rows that show the ready screen's lines and the ship above them, and
+// the game-over screen's lines.
+inline constexpr Rows READY_ROWS{354, 452};
+inline constexpr Rows GAME_OVER_ROWS{384, 412};
+
+class Scenario : public ::testing::Test {
 protected:
+    // The way of running the game that this scenario plays.
+    virtual const Backend& backend() const = 0;
+
     // A fresh game to start, the one before gone; start() makes one when
     // there is none.
-    void new_game()
+    virtual void new_game()
     {
-        game.reset();
-        game = GetParam().make();
+        owned.reset();
+        owned = backend().make();
+        game = owned.get();
     }
 
     // The first second from a fixed one whose deal, as this backend's C
     // library deals it, `fits` (one of the rules below, or more).
-    template <typename Fits> unsigned second_where(Fits fits)
+    template <typename Fits> unsigned second_where(Fits fits, const char* what)
     {
-        const DealingLike dealing(GetParam().library);
-        return first_seed(1'800'000'000, fits);
+        const DealingLike dealing(backend().library);
+        return first_seed(1'800'000'000, fits, what);
     }
     // No rock across the rows of the ready screen's text: a white rock has
     // white pixels, and there the text must be the only white.
@@ -49,21 +58,25 @@ protected:
     static bool calm(unsigned second);
     // A ship left alone is hit within two seconds of play.
     static bool losing(unsigned second);
-    unsigned clear_text_second() { return second_where(clear_text); }
-    unsigned calm_second() { return second_where(calm); }
-    unsigned losing_second() { return second_where(losing); }
+    unsigned clear_text_second() { return second_where(clear_text, "no rock crosses the text"); }
+    unsigned calm_second() { return second_where(calm, "the ship is left alone"); }
+    unsigned losing_second() { return second_where(losing, "an idle ship is hit within two seconds"); }
 
     // Starts the game and waits for its first ready screen.
     void start(unsigned second, Launch launch = {});
 
-    template <typename Check> bool wait_for(Check check, std::chrono::milliseconds timeout = PATIENCE)
+    template <typename Check> bool wait_for(Check check, Rows rows = {})
     {
-        return patience.renew_on(
-            poll_screens([this] { return game->screen(); }, check, patience.left(timeout), std::chrono::milliseconds(10)));
+        return patience.renew_on(poll_screens([this, rows] { return game->screen(rows); }, check,
+                                              patience.left(PATIENCE), std::chrono::milliseconds(10)));
     }
+    // The game has read every key and click sent to it.
+    bool caught_up() { return patience.renew_on(game->caught_up(patience.left(PATIENCE))); }
 
     // Space, and the ready screen of this difficulty gone.
     void start_play(int difficulty = 1);
+    // Space on a level whose ship is hit, and the game-over screen.
+    void lose();
     // The game ends by itself (after `how`), with this status and these
     // console lines.
     void expect_end(const std::string& how, int status, const std::string& out = "", const std::string& err = "");
@@ -73,6 +86,15 @@ protected:
     void expect_texture_failure(const std::string& what);
 
     Patience patience;
-    std::unique_ptr<RunningGame> game;
+    RunningGame* game = nullptr;
     std::chrono::milliseconds startup{};
+
+private:
+    std::unique_ptr<RunningGame> owned;
+};
+
+// A scenario played every way the game runs.
+class Game : public Scenario, public ::testing::WithParamInterface<Backend> {
+protected:
+    const Backend& backend() const override { return GetParam(); }
 };

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "game/level.h"
@@ -160,26 +162,33 @@ template <typename Play> std::optional<Playthrough> first_playthrough(unsigned f
 }
 
 // The first seed from `from` on that `fits`: the game's rocks are dealt
-// again until they suit what a test needs.
-template <typename Fits> unsigned first_seed(unsigned from, Fits fits)
+// again until they suit what a test needs. A search that runs through
+// `count` seeds in vain says so, with what it looked for.
+template <typename Fits> unsigned first_seed(unsigned from, Fits fits, const char* what, unsigned count = 100'000)
 {
-    while (!fits(from)) {
-        ++from;
+    for (unsigned seed = from; seed - from < count; ++seed) {
+        if (fits(seed)) {
+            return seed;
+        }
     }
-    return from;
+    throw std::runtime_error("none of the " + std::to_string(count) + " seeds from " + std::to_string(from) +
+                             " deals rocks where " + what);
 }
 
 // The first seed from `from` on whose level an idle ship survives this many
 // ticks: for watching a game run without it ending.
 inline unsigned survivable_seed(unsigned from, int difficulty, int ticks)
 {
-    return first_seed(from, [&](unsigned seed) {
-        std::srand(seed);
-        Level l(difficulty);
-        int t = 0;
-        while (t < ticks && tick(l)) {
-            ++t;
-        }
-        return t == ticks;
-    });
+    return first_seed(
+        from,
+        [&](unsigned seed) {
+            std::srand(seed);
+            Level l(difficulty);
+            int t = 0;
+            while (t < ticks && tick(l)) {
+                ++t;
+            }
+            return t == ticks;
+        },
+        "an idle ship survives");
 }

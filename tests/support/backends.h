@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browser.h"
 #include "c_library.h"
 #include "running_game.h"
 
@@ -47,3 +48,5 @@ inline std::ostream& operator<<(std::ostream& out, const Backend& b)
 std::vector<Backend> chosen_backends();
 // Only those among them that play in a browser.
 std::vector<Backend> chosen_browsers();
+// A game in a fresh page of this engine's browser.
+std::unique_ptr<BrowserGame> browser_game(const std::string& engine);

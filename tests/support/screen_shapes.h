@@ -89,22 +89,24 @@ inline int shots_on_screen(const Screenshot& s)
     return shots;
 }
 
-// The ship drawn in its 30 x 30 square around (centre_x, 384), the row it
-// starts on, and nothing else near it.
-inline ::testing::AssertionResult ship_alone_at(const Screenshot& s, int centre_x)
+// The ship drawn in its 30 x 30 square around (centre_x, centre_y), and
+// nothing else near it, from 30 rows above to 20 below (where the ready
+// screen's text starts).
+inline ::testing::AssertionResult ship_alone_at(const Screenshot& s, int centre_x, int centre_y = HEIGHT / 2)
 {
     int inside = 0;
     int beside = 0;
-    for (int y = 354; y < 404; ++y) {
+    for (int y = std::max(centre_y - 30, 0); y < std::min(centre_y + 20, s.height); ++y) {
         for (int x = std::max(centre_x - 30, 0); x < std::min(centre_x + 30, s.width); ++x) {
             if (!is_background(s.at(x, y))) {
-                (x >= centre_x - 15 && x <= centre_x + 14 && y >= 369 && y <= 398 ? inside : beside) += 1;
+                const bool square = x >= centre_x - 15 && x <= centre_x + 14 && y >= centre_y - 15 && y <= centre_y + 14;
+                (square ? inside : beside) += 1;
             }
         }
     }
     if (inside <= 60) {
         return ::testing::AssertionFailure()
-               << "only " << inside << " pixels of the ship in its square at x " << centre_x;
+               << "only " << inside << " pixels of the ship in its square at (" << centre_x << ", " << centre_y << ")";
     }
     if (beside != 0) {
         return ::testing::AssertionFailure() << beside << " pixels drawn outside the ship's square";
@@ -117,6 +119,20 @@ inline ::testing::AssertionResult ship_alone_at(const Screenshot& s, int centre_
 inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
 {
     return ship_alone_at(s, WIDTH / 2);
+}
+
+// The ship moved from the centre, three pixels a tick, along a row or a
+// column, and now alone elsewhere on it.
+inline bool ship_moved(const Screenshot& s, int dx, int dy)
+{
+    for (int step = 1; step < 100; ++step) {
+        const int x = WIDTH / 2 + 3 * step * dx;
+        const int y = HEIGHT / 2 + 3 * step * dy;
+        if (x > 15 && x < WIDTH - 15 && y > 15 && y < HEIGHT - 15 && ship_alone_at(s, x, y)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Exactly the rocks of a fresh level: each one's square mostly drawn, and

@@ -8,7 +8,15 @@
 #include "game/field.h"
 #include "waiting.h"
 
-// One screen of the game, 0xAARRGGBB row by row, alpha always 255.
+// The rows of the game's screen that a check looks at, from `top` up to
+// `bottom`: reading only those is quicker than reading them all.
+struct Rows {
+    int top = 0;
+    int bottom = HEIGHT;
+};
+
+// One screen of the game, 0xAARRGGBB row by row, alpha always 255; a screen
+// read in part holds 0 outside the rows read.
 struct Screenshot {
     int width = 0;
     int height = 0;
@@ -18,8 +26,6 @@ struct Screenshot {
     bool whole() const { return width == WIDTH && height == HEIGHT; }
     bool operator==(const Screenshot&) const = default;
     bool save_png(const std::string& path) const;
-    // An empty Screenshot when the file cannot be read.
-    static Screenshot load_png(const std::string& path);
 };
 
 // Takes screenshots with `take` until one of the whole game passes `check`;

@@ -1,10 +1,9 @@
 #include "x_game.h"
 
-#include <signal.h>
-
 #include <algorithm>
-#include <cstdlib>
+#include <iterator>
 #include <random>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -14,6 +13,14 @@ namespace {
 constexpr const char* TITLE = "Rockdrift";
 // Weston's window on the X server, which shows its one output.
 constexpr const char* WESTON = "Weston Compositor - screen0";
+
+// What makes the game believe it started in this second, its only source of
+// randomness, so that it deals known rocks: the fixed_time library, where the
+// game can load it, preloaded.
+Environment started_in(unsigned second, const fs::path& clock)
+{
+    return {{"LD_PRELOAD", clock.string()}, {"ROCKDRIFT_FIXED_TIME", std::to_string(second)}};
+}
 
 std::string without_cr(std::string text)
 {
@@ -29,12 +36,6 @@ XGame::~XGame()
 {
     game.reset();
     compositor.reset();
-    // Wine's own processes of this prefix (its server, its desktop) outlive
-    // the game for a while and are tied to this X server: they go with it,
-    // so the next game starts Wine afresh.
-    if (command.windows) {
-        std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1");
-    }
     for (const fs::path& folder : folders) {
         std::error_code ignored;
         fs::remove_all(folder, ignored);
@@ -43,15 +44,27 @@ XGame::~XGame()
 
 bool XGame::start(const Launch& launch)
 {
-    if (!display.ready() || !x.connected() || game) {
+    if (!x.connected() || running()) {
         return false;
     }
+    // A game that has ended may be started again, with everything afresh
+    // but its folders.
+    game.reset();
+    compositor.reset();
+    window = 0;
+    focused = false;
     // The window of a game before can outlive its process for a moment;
     // taking it for this one's would lose every screenshot.
-    poll_until([this] { return x.find(TITLE, 0ms) == 0; }, PATIENCE, 10ms);
+    poll_until([this] { return x.find(TITLE) == 0; }, PATIENCE, 10ms);
 
     Environment env = started_in(launch.second, command.clock);
     if (command.windows) {
+        // Wine's services and desktop, started once for all the program's
+        // games on its X server, with an environment of their own.
+        static const std::optional<int> booted = run({{"wine", "wineboot"}});
+        if (booted != 0) {
+            return false;
+        }
         env["ROCKDRIFT_FIXED_CLOCK"] = "1";
     }
     if (launch.wayland) {
@@ -60,17 +73,18 @@ bool XGame::start(const Launch& launch)
         // through Wayland alone, without X or XWayland.
         const fs::path runtime = scratch();
         fs::permissions(runtime, fs::perms::owner_all);
-        compositor = std::make_unique<GameProcess>(
-            "/usr/bin/weston", runtime, Environment{{"XDG_RUNTIME_DIR", runtime.string()}},
-            std::vector<std::string>{"--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so",
-                                     "--socket=wayland-0", "--width=" + std::to_string(WIDTH),
-                                     "--height=" + std::to_string(HEIGHT), "--idle-time=0"});
+        compositor = std::make_unique<Process>(Command{
+            {"weston", "--backend=x11-backend.so", "--use-pixman", "--shell=kiosk-shell.so", "--socket=wayland-0",
+             "--width=" + std::to_string(WIDTH), "--height=" + std::to_string(HEIGHT), "--idle-time=0"},
+            runtime,
+            {{"XDG_RUNTIME_DIR", runtime.string()}}});
         poll_until([&] { return fs::exists(runtime / "wayland-0") || !compositor->running(); }, PATIENCE, 10ms);
-        window = x.find(WESTON, 1s);
+        poll_until([&] { return (window = x.find(WESTON)) != 0 || !compositor->running(); }, PATIENCE, 10ms);
         if (window == 0) {
             return false;
         }
-        env.insert({{"DISPLAY", std::nullopt}, {"XDG_RUNTIME_DIR", runtime.string()}, {"WAYLAND_DISPLAY", "wayland-0"}});
+        env.insert(
+            {{"DISPLAY", std::nullopt}, {"XDG_RUNTIME_DIR", runtime.string()}, {"WAYLAND_DISPLAY", "wayland-0"}});
     }
     for (const auto& [name, value] : launch.env) {
         env[name] = value;
@@ -93,9 +107,8 @@ bool XGame::start(const Launch& launch)
     } else {
         words.push_back(command.start.string());
     }
-    const fs::path program = words.front();
-    game = std::make_unique<GameProcess>(program, folder, env, std::vector<std::string>(words.begin() + 1, words.end()));
-    return true;
+    game = std::make_unique<Process>(Command{words, folder, env});
+    return game->started();
 }
 
 // SDL replaces its first window when it brings up an OpenGL renderer, so the
@@ -107,8 +120,7 @@ Window XGame::game_window()
     }
     const std::vector<Window> shown = x.find_all(TITLE);
     const auto whole = std::find_if(shown.begin(), shown.end(), [this](Window w) {
-        const Screenshot s = x.capture(w);
-        return s.whole();
+        return x.capture(w, {0, 1}).whole();
     });
     if (whole != shown.end() && *whole != window) {
         window = *whole;
@@ -117,29 +129,57 @@ Window XGame::game_window()
     return window;
 }
 
-Screenshot XGame::screen()
+Screenshot XGame::screen(Rows rows)
 {
-    Screenshot s = x.capture(window);
+    Screenshot s = x.capture(window, rows);
     if (!s.whole() && game_window() != 0) {
-        s = x.capture(window);
+        s = x.capture(window, rows);
     }
     return s;
 }
 
+// Keys go where the keyboard's focus is, as a player's do: once the game has
+// its window, it is given the focus, and keeps it.
+bool XGame::typing(const std::string& how, const std::string& names)
+{
+    if (!focused && game_window() != 0) {
+        focused = xdotool({"windowfocus", "--sync", std::to_string(window)});
+    }
+    std::istringstream words(names);
+    std::vector<std::string> arguments{how};
+    arguments.insert(arguments.end(), std::istream_iterator<std::string>(words), {});
+    return focused && xdotool(arguments);
+}
+
 bool XGame::keys(const std::string& names)
 {
-    // Keys go where the keyboard's focus is, as a player's do: once the game
-    // has its window, it is given the focus, and keeps it.
-    if (!focused && game_window() != 0) {
-        focused = xdotool("windowfocus --sync " + std::to_string(window));
-    }
-    return focused && xdotool("key " + names);
+    return typing("key", names);
+}
+
+bool XGame::hold(const std::string& names, bool down)
+{
+    return typing(down ? "keydown" : "keyup", names);
 }
 
 bool XGame::click(int x_at, int y_at, int button)
 {
-    return game_window() != 0 && xdotool("mousemove --window " + std::to_string(window) + " " + std::to_string(x_at) +
-                                         " " + std::to_string(y_at) + " click " + std::to_string(button));
+    std::vector<std::string> arguments{"mousemove", "--window", std::to_string(window), std::to_string(x_at),
+                                       std::to_string(y_at)};
+    if (button != 0) {
+        arguments.insert(arguments.end(), {"click", std::to_string(button)});
+    }
+    return game_window() != 0 && xdotool(arguments);
+}
+
+// The game reads its window's events (or its message box's) in the order the
+// server sent them, and answers a ping as it reads it. The first answer shows that the input before
+// it is in the game's queue; the game reads the server again only once it
+// has taken everything from that queue, so the second answer shows that it
+// has handled the input.
+bool XGame::caught_up(std::chrono::milliseconds timeout)
+{
+    const Window w = shows_dialog() ? dialog : game_window();
+    return w != 0 && x.ping(w, timeout) && x.ping(w, timeout);
 }
 
 bool XGame::close()
@@ -189,7 +229,7 @@ bool XGame::shows_dialog()
 {
     dialog = 0;
     for (Window w : x.find_all(TITLE)) {
-        const Screenshot s = x.capture(w);
+        const Screenshot s = x.capture(w, {0, 1});
         dialog = s.width > 0 && s.width < WIDTH && s.height < HEIGHT ? w : dialog;
     }
     return dialog != 0;

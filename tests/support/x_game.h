@@ -1,14 +1,14 @@
 #pragma once
 
-// The game as a program on a private X server (Xvfb), each test's own: watched
-// through screenshots of its window, driven through xdotool with real key
-// presses and clicks, as a player would drive it.
+// The game as a program on the test program's X server (Xvfb): watched
+// through its window's pixels, driven with real key presses and clicks, as a
+// player would drive it.
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "game_process.h"
+#include "process.h"
 #include "running_game.h"
 #include "x_session.h"
 
@@ -37,26 +37,29 @@ public:
     ~XGame() override;
 
     bool start(const Launch& launch) override;
-    Screenshot screen() override;
+    Screenshot screen(Rows rows) override;
     bool keys(const std::string& names) override;
+    bool hold(const std::string& names, bool down) override;
     bool click(int x, int y, int button) override;
+    bool caught_up(std::chrono::milliseconds timeout) override;
     bool close() override;
     bool signal(int sig) override;
     bool running() override;
     std::optional<int> wait(std::chrono::milliseconds timeout) override;
     Console console() override;
     long peak_kib() override;
+    pid_t pid() override { return game ? game->pid() : -1; }
     bool shows_dialog() override;
     std::filesystem::path scratch() override;
 
 private:
     Window game_window();
+    bool typing(const std::string& how, const std::string& names);
 
     const XCommand command;
-    VirtualDisplay display;
-    XClient x;
-    std::unique_ptr<GameProcess> compositor;
-    std::unique_ptr<GameProcess> game;
+    XClient& x = x_client();
+    std::unique_ptr<Process> compositor;
+    std::unique_ptr<Process> game;
     Window window = 0;
     Window dialog = 0;
     bool focused = false;

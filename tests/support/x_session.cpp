@@ -1,59 +1,56 @@
 #include "x_session.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 
-VirtualDisplay::VirtualDisplay()
-{
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) {
-        return;
-    }
-    server = fork();
-    if (server == 0) {
-        close(pipe_fds[0]);
-        const std::string fd = std::to_string(pipe_fds[1]);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(pipe_fds[1]);
-    if (server < 0) {
-        close(pipe_fds[0]);
-        return;
-    }
-    // Xvfb writes the display number once it accepts connections.
-    std::string number;
-    char c = 0;
-    while (read(pipe_fds[0], &c, 1) == 1 && c != '\n') {
-        number += c;
-    }
-    close(pipe_fds[0]);
-    if (!number.empty()) {
-        name = ":" + number;
-        setenv("DISPLAY", name.c_str(), 1);
-    }
-}
+#include "process.h"
 
-VirtualDisplay::~VirtualDisplay()
-{
-    if (server > 0) {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-    }
-}
+using namespace std::chrono_literals;
 
 namespace {
+
+// The server's display number is the first line it writes to descriptor 3.
+struct Server {
+    std::unique_ptr<Process> process;
+    std::string name;
+
+    Server()
+    {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) {
+            return;
+        }
+        process = std::make_unique<Process>(
+            Command{{"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                    {},
+                    {},
+                    {{ends[1], 3}}});
+        close(ends[1]);
+        std::string number;
+        char c = 0;
+        while (read(ends[0], &c, 1) == 1 && c != '\n') {
+            number += c;
+        }
+        close(ends[0]);
+        if (!number.empty()) {
+            name = ":" + number;
+            setenv("DISPLAY", name.c_str(), 1);
+        }
+    }
+    ~Server()
+    {
+        if (process) {
+            process->signal(SIGTERM);
+            process->wait(5s);
+        }
+    }
+};
 
 // Windows come and go while the tests look at them: an error about one that
 // has just gone is expected, not fatal.
@@ -64,8 +61,23 @@ int ignore_x_errors(Display*, XErrorEvent*)
 
 } // namespace
 
-XClient::XClient() : display(XOpenDisplay(nullptr))
+const std::string& x_display()
 {
+    static const Server server;
+    return server.name;
+}
+
+XClient& x_client()
+{
+    static XClient client;
+    return client;
+}
+
+XClient::XClient()
+{
+    if (!x_display().empty()) {
+        display = XOpenDisplay(x_display().c_str());
+    }
     XSetErrorHandler(ignore_x_errors);
 }
 
@@ -76,20 +88,12 @@ XClient::~XClient()
     }
 }
 
-Window XClient::find(const std::string& title, std::chrono::milliseconds timeout)
-{
-    std::vector<Window> found;
-    poll_until([&] { return !(found = find_all(title)).empty(); }, timeout, std::chrono::milliseconds(10));
-    return found.empty() ? 0 : found.front();
-}
-
 // WM_NAME, or the UTF-8 _NET_WM_NAME that some programs (Weston) set alone.
 std::string XClient::title_of(Window w)
 {
     std::string title;
     XTextProperty text{};
-    if ((XGetWMName(display, w, &text) != 0 ||
-         XGetTextProperty(display, w, &text, XInternAtom(display, "_NET_WM_NAME", False)) != 0) &&
+    if ((XGetWMName(display, w, &text) != 0 || XGetTextProperty(display, w, &text, atom("_NET_WM_NAME")) != 0) &&
         text.value != nullptr) {
         title.assign(reinterpret_cast<const char*>(text.value), text.nitems);
         XFree(text.value);
@@ -104,7 +108,7 @@ std::vector<Window> XClient::find_all(const std::string& title)
     Window parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
+    if (display != nullptr && XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
         for (unsigned i = 0; i < count; ++i) {
             XWindowAttributes attributes{};
             if (title == title_of(children[i]) && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
@@ -117,32 +121,33 @@ std::vector<Window> XClient::find_all(const std::string& title)
     return found;
 }
 
-Screenshot XClient::capture(Window w)
+// The server's 24-bit pixels come one 32-bit word each, red in the third
+// byte: the screenshot's own layout but for the alpha.
+Screenshot XClient::capture(Window w, Rows rows)
 {
     XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, w, &attributes) == 0) {
+    if (w == 0 || XGetWindowAttributes(display, w, &attributes) == 0) {
         return Screenshot{};
     }
-    return capture(w, 0, 0, attributes.width, attributes.height);
-}
-
-Screenshot XClient::capture(Window w, int x, int y, int width, int height)
-{
-    Screenshot shot;
-    XImage* image = XGetImage(display, w, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        return shot;
+    Screenshot shot{attributes.width, attributes.height, {}};
+    if (!shot.whole()) {
+        rows = {0, shot.height};
     }
-    shot.width = width;
-    shot.height = height;
-    shot.pixels.resize(std::size_t(width) * height);
-    for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column) {
-            const unsigned long p = XGetPixel(image, column, row);
-            const std::uint32_t r = (p & image->red_mask) >> 16;
-            const std::uint32_t g = (p & image->green_mask) >> 8;
-            const std::uint32_t b = p & image->blue_mask;
-            shot.pixels[std::size_t(row) * width + column] = 0xFF000000u | r << 16 | g << 8 | b;
+    XImage* image =
+        XGetImage(display, w, 0, rows.top, unsigned(shot.width), unsigned(rows.bottom - rows.top), AllPlanes, ZPixmap);
+    if (image == nullptr || image->bits_per_pixel != 32 || image->byte_order != LSBFirst ||
+        image->red_mask != 0xFF0000 || image->green_mask != 0xFF00 || image->blue_mask != 0xFF) {
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
+        return Screenshot{};
+    }
+    shot.pixels.resize(std::size_t(shot.width) * shot.height);
+    for (int row = rows.top; row < rows.bottom; ++row) {
+        const auto* line =
+            reinterpret_cast<const std::uint32_t*>(image->data + std::size_t(row - rows.top) * image->bytes_per_line);
+        for (int column = 0; column < shot.width; ++column) {
+            shot.pixels[std::size_t(row) * shot.width + column] = 0xFF000000u | line[column];
         }
     }
     XDestroyImage(image);
@@ -154,18 +159,51 @@ void XClient::request_close(Window w)
     XEvent ev{};
     ev.xclient.type = ClientMessage;
     ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.message_type = atom("WM_PROTOCOLS");
     ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
     ev.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, w, False, NoEventMask, &ev);
     XFlush(display);
 }
 
-bool xdotool(const std::string& arguments)
+bool XClient::ping(Window w, std::chrono::milliseconds timeout)
 {
-    // A key or a click takes xdotool a moment; waiting for the focus of a
-    // window that never takes it would take for ever.
-    const std::string command = "timeout 10 xdotool " + arguments + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    const long id = ++pings;
+    // The answer goes to the root window, for whoever listens there.
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = atom("WM_PROTOCOLS");
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(atom("_NET_WM_PING"));
+    ev.xclient.data.l[1] = id;
+    ev.xclient.data.l[2] = static_cast<long>(w);
+    XSendEvent(display, w, False, NoEventMask, &ev);
+    XFlush(display);
+    const Atom protocols = atom("WM_PROTOCOLS");
+    bool answered = false;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        while (!answered && XPending(display) > 0) {
+            XEvent answer{};
+            XNextEvent(display, &answer);
+            answered = answer.type == ClientMessage && answer.xclient.message_type == protocols &&
+                       answer.xclient.data.l[1] == id;
+        }
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, answered ? 0 : 10);
+    }
+    XSelectInput(display, root, NoEventMask);
+    XSync(display, True);
+    return answered;
+}
+
+bool xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    // A key or a click takes a moment; a focus that no window takes, for ever.
+    return run({arguments}, 10s) == 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+// The test program's private X server and its one connection to it, through
+// which the tests look at windows and type and click as a player would.
 #include <X11/Xlib.h>
-#include <sys/types.h>
 
 #include <chrono>
 #include <string>
@@ -9,24 +10,13 @@
 
 #include "screenshot.h"
 
-// A private X server (Xvfb) for the lifetime of the object; DISPLAY names it.
-class VirtualDisplay {
-public:
-    VirtualDisplay();
-    ~VirtualDisplay();
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+// The X server (Xvfb) of this test program, started at the first call and
+// stopped when the program ends; DISPLAY names it from then on. Empty when it
+// cannot be started.
+const std::string& x_display();
 
-    bool ready() const { return !name.empty(); }
-    const std::string& display() const { return name; }
-
-private:
-    pid_t server = -1;
-    std::string name;
-};
-
-// A client connection for looking at windows and asking them to close;
-// keys and clicks go through xdotool, as a player's would through the server.
+// A connection to that server for looking at windows, asking them to close
+// and asking whether they answer.
 class XClient {
 public:
     XClient();
@@ -35,21 +25,34 @@ public:
     XClient& operator=(const XClient&) = delete;
 
     bool connected() const { return display != nullptr; }
-    // The top-level window with exactly this title, or 0 when none appears.
-    Window find(const std::string& title, std::chrono::milliseconds timeout);
     // Every top-level window shown now with exactly this title, bottom first.
     std::vector<Window> find_all(const std::string& title);
-    Screenshot capture(Window w);
-    // Only the given rectangle of the window: quick enough to poll.
-    Screenshot capture(Window w, int x, int y, int width, int height);
+    Window find(const std::string& title)
+    {
+        const auto all = find_all(title);
+        return all.empty() ? 0 : all.front();
+    }
+    // The window's pixels; of a window of the game's size, only the given
+    // rows of them if so asked.
+    Screenshot capture(Window w, Rows rows = {});
     // What the window manager sends when the player clicks the close button.
     void request_close(Window w);
+    // The desktop's way of asking whether a window still answers
+    // (_NET_WM_PING): true once its owner has answered, which it does as it
+    // reads its events, in the order the server sent them.
+    bool ping(Window w, std::chrono::milliseconds timeout);
 
 private:
     std::string title_of(Window w);
+    Atom atom(const char* name) { return XInternAtom(display, name, False); }
 
     Display* display = nullptr;
+    long pings = 0;
 };
 
-// Runs xdotool with the given arguments against DISPLAY; true on success.
-bool xdotool(const std::string& arguments);
+// The program's one connection to its X server.
+XClient& x_client();
+
+// Runs xdotool with these arguments on that server, as a player's keyboard
+// and mouse: true when it succeeds.
+bool xdotool(std::vector<std::string> arguments);

@@ -7,6 +7,9 @@
 // input and answers each with one line on standard output, "ok" and a
 // result, or "error" and the reason:
 //
+//   fresh                 a new page in a browsing context of its own (a
+//                         new session, in WebKit), at a laptop's size: each
+//                         game starts with nothing kept from the one before
 //   serve FOLDER          serve a site's folder on 127.0.0.1 (see below);
 //                         answers url=ADDRESS
 //   unserve ADDRESS       stop serving it, as a server gone offline
@@ -21,11 +24,16 @@
 //   finger NAME down|up   a finger on, or off, the page's control with this
 //                         accessible name (Chromium); it stays while others tap
 //   press ID              a left click on the page's element with this id
-//   shot PATH             the canvas's drawing buffer (the game's 1024 x 768,
-//                         whatever size it is shown at) as a PNG file
+//   shot PATH TOP BOTTOM  the rows TOP to BOTTOM (not included) of the
+//                         canvas's drawing buffer (the game's 1024 x 768,
+//                         whatever size it is shown at), as raw RGBA bytes
+//   settle                waits until the game has read every key, click and
+//                         tap sent so far: it waits for events a millisecond
+//                         at a time, so a timer of the page's set now, and
+//                         longer, cannot fire before its next turn
 //   page                  the page's state, as name=value pairs
-//   console               the console lines shown under the canvas,
-//                         percent-encoded (encodeURIComponent)
+//   console PATH          the console lines shown under the canvas, into a
+//                         file
 //   sample MS             for MS milliseconds: frames drawn, the middle gap
 //                         between two frames, main-thread busy time
 //                         (Chromium) and time passed, as name=value pairs;
@@ -35,8 +43,8 @@
 //
 // The site is served with a script of the driver's put first in each page:
 // the page's clock as the game reads it (Date.now) stands still in the second
-// that the page's address gives (?second=N), and every frame the game draws is
-// counted. Each frame starts by clearing the canvas with WebGL or, where the
+// that the page's address gives (?second=N), the game's memory is kept in
+// sight, and every frame the game draws is counted. Each frame starts by clearing the canvas with WebGL or, where the
 // browser gives SDL no WebGL (Firefox here), ends by copying SDL's software
 // frame to it in one piece: counting those calls counts frames, and the first
 // one is the first ready screen. Points of the game are mapped to the page
@@ -82,6 +90,11 @@ class WebDriverPage {
         });
         this.server = spawn("WebKitWebDriver", [`--port=${port}`], {stdio: "ignore"});
         this.base = `http://127.0.0.1:${port}/session`;
+        await this.start_session();
+        return this;
+    }
+
+    async start_session() {
         const browser = {binary: process.env.MINIBROWSER || "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser",
                          args: ["--automation"]};
         // The server takes a moment to listen.
@@ -90,7 +103,6 @@ class WebDriverPage {
             this.session = await this.call("POST", "", {capabilities: {alwaysMatch: {"webkitgtk:browserOptions": browser}}})
                 .then(({sessionId}) => `${this.base}/${sessionId}`, (error) => { if (tries === 50) throw error; });
         }
-        return this;
     }
 
     async call(method, where, body) {
@@ -126,6 +138,13 @@ class WebDriverPage {
         const actions = [{type: "pointerMove", origin: "viewport", x: Math.round(x), y: Math.round(y)},
                          ...types.map((type) => ({type, button}))];
         return this.call("POST", "/actions", {actions: [{type: "pointer", id: "mouse", actions}]});
+    }
+
+    // A new session, whose browser starts afresh.
+    async renew() {
+        await this.call("DELETE", "");
+        this.session = undefined;
+        await this.start_session();
     }
 
     async close() {
@@ -183,6 +202,16 @@ function page_script() {
     const second = new URLSearchParams(location.search).get("second");
     if (second !== null) {
         Date.now = () => Number(second) * 1000;
+    }
+    // The game's memory, for a bound on it: the module's own, which only grows.
+    for (const name of ["instantiate", "instantiateStreaming"]) {
+        const original = WebAssembly[name];
+        WebAssembly[name] = async function(...args) {
+            const result = await original.apply(this, args);
+            const exports = Object.values((result.instance ?? result).exports);
+            window.rockdrift_memory = exports.find((value) => value instanceof WebAssembly.Memory);
+            return result;
+        };
     }
     window.rockdrift_frames = [];
     for (const [context, name] of [[window.WebGLRenderingContext, "clear"], [window.WebGL2RenderingContext, "clear"],
@@ -246,19 +275,20 @@ export function serve(folder, {gzip = false, plain = false} = {}) {
                 body = zlib.gzipSync(body, {level: 9});
                 headers["content-encoding"] = "gzip";
             }
-            servers.get(url).sent += body.length + JSON.stringify(headers).length;
+            served.sent += body.length + JSON.stringify(headers).length;
             response.writeHead(body.length > 0 ? 200 : 304, headers).end(body);
         });
     });
-    const sockets = new Set();
+    // A page of an earlier game may still ask for a file as its server
+    // stops: its count goes on, out of sight.
+    const served = {server, sockets: new Set(), sent: 0};
     server.on("connection", (socket) => {
-        sockets.add(socket);
-        socket.on("close", () => sockets.delete(socket));
+        served.sockets.add(socket);
+        socket.on("close", () => served.sockets.delete(socket));
     });
-    let url;
     return new Promise((listening) => server.listen(0, "127.0.0.1", () => {
-        url = `http://127.0.0.1:${server.address().port}/`;
-        servers.set(url, {server, sockets, sent: 0});
+        const url = `http://127.0.0.1:${server.address().port}/`;
+        servers.set(url, served);
         listening(url);
     }));
 }
@@ -275,7 +305,9 @@ export function unserve(url) {
 
 // Answers the commands read from standard input (see the top).
 async function drive(engine) {
-    const {page, browser, devtools} = await open_browser(engine);
+    const opened = await open_browser(engine);
+    let {page, devtools} = opened;
+    let context = null;
     await page.setViewport(LAPTOP);
 
     // The page's point at a point of the game, or at the centre of the element
@@ -310,6 +342,21 @@ async function drive(engine) {
     const fingers = new Map();
 
     const commands = {
+        async fresh() {
+            fingers.clear();
+            if (engine === "webkit") {
+                await page.renew();
+            } else {
+                // The new page first, then the old one goes.
+                const old = context;
+                context = await opened.browser.createBrowserContext();
+                page = await context.newPage();
+                await old?.close();
+                devtools = engine === "chromium" ? await page.createCDPSession() : null;
+                await devtools?.send("Performance.enable");
+            }
+            await page.setViewport(LAPTOP);
+        },
         async serve(folder) {
             return `url=${await serve(folder)}`;
         },
@@ -355,9 +402,19 @@ async function drive(engine) {
         async press(id) {
             await page.mouse.click(...(await element_point(id)));
         },
-        async shot(file) {
-            const url = await page.evaluate(() => document.getElementById("canvas").toDataURL("image/png"));
+        async shot(file, top, bottom) {
+            const url = await page.evaluate(async (top, bottom) => {
+                const rows = new OffscreenCanvas(1024, bottom - top).getContext("2d");
+                rows.drawImage(document.getElementById("canvas"), 0, top, 1024, bottom - top, 0, 0, 1024, bottom - top);
+                const reader = new FileReader();
+                const read = new Promise((done) => reader.onload = () => done(reader.result));
+                reader.readAsDataURL(new Blob([rows.getImageData(0, 0, 1024, bottom - top).data]));
+                return read;
+            }, Number(top), Number(bottom));
             fs.writeFileSync(file, Buffer.from(url.slice(url.indexOf(",") + 1), "base64"));
+        },
+        async settle() {
+            await page.evaluate(() => new Promise((done) => setTimeout(done, 20)));
         },
         async page() {
             const state = await page.evaluate(() => {
@@ -386,12 +443,13 @@ async function drive(engine) {
                     // leave: until then its lines, the button among them, move.
                     fullscreen: document.fullscreenElement && document.getElementById("fullscreen-note").textContent ? 1 : 0,
                     offline_ready: navigator.serviceWorker?.controller ? 1 : 0,
+                    memory_kib: (window.rockdrift_memory?.buffer.byteLength ?? 0) / 1024,
                 };
             });
             return Object.entries(state).map(([name, value]) => `${name}=${value}`).join(" ");
         },
-        async console() {
-            return encodeURIComponent(await page.evaluate(() => document.getElementById("console").textContent));
+        async console(file) {
+            fs.writeFileSync(file, await page.evaluate(() => document.getElementById("console").textContent));
         },
         async sample(ms) {
             const frames = () => page.evaluate(() => window.rockdrift_frames.length);
@@ -427,7 +485,7 @@ async function drive(engine) {
             process.stdout.write(`error ${String(error.message).replace(/\n/g, " ")}\n`);
         }
     }
-    await browser.close();
+    await opened.browser.close();
 }
 
 if (import.meta.url === pathToFileURL(process.argv[1]).href) {
