@@ -5,6 +5,7 @@
 # with lintian and, when run as root, installed with dpkg and removed again.
 set -eu
 . "$(dirname "$0")/lib/common.sh"
+STEP_LOGS=build-pkg/logs
 # shellcheck disable=SC2086
 need $TEST_PACKAGES
 
@@ -30,13 +31,12 @@ validate_metainfo()
     echo "appstreamcli validate $1: valid"
 }
 
-# The checks run from a build of the tests kept apart from the release.
-cmake -S . -B build-pkg/tests -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_SANITIZE=OFF >/dev/null
-cmake --build build-pkg/tests -j "$(nproc)" --target game_tests
+# The tests are a program of this machine, built with the other tests.
+step "Building the tests" scripts/build-tests.sh game_tests
 # Every scenario of the real game that applies to an installed game.
 installed_game_tests()
 {
-    ROCKDRIFT_BACKENDS=installed ROCKDRIFT_COMMAND="$1" build-pkg/tests/game_tests --gtest_brief=1
+    ROCKDRIFT_BACKENDS=installed ROCKDRIFT_COMMAND="$1" build/game_tests --gtest_brief=1
 }
 
 prefix=$(mktemp -d /tmp/rockdrift-prefix.XXXXXX)

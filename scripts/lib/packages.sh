@@ -2,8 +2,9 @@
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-image-dev libsdl2-gfx-dev"
 # A release is built with Debian's hardening flags, which dpkg-buildflags gives.
 RELEASE_PACKAGES="$BUILD_PACKAGES dpkg-dev"
-# The end-to-end tests run the game on a private X server and type into it.
-TEST_PACKAGES="$RELEASE_PACKAGES libgtest-dev libbenchmark-dev libx11-dev zlib1g-dev xvfb xdotool"
+# The end-to-end tests run the game on a private X server and type into it,
+# and on Weston for a Wayland desktop without X.
+TEST_PACKAGES="$RELEASE_PACKAGES libgtest-dev libbenchmark-dev libx11-dev zlib1g-dev xvfb xdotool weston"
 # The art tool squeezes the images it draws with zopflipng, and the artwork
 # test runs it.
 TEST_PACKAGES="$TEST_PACKAGES zopfli"
@@ -36,4 +37,4 @@ LINUX_BUILD_ROOT_PACKAGES="g++ make cmake pkg-config libx11-dev libxext-dev libx
 LINUX_PLAY_ROOT_PACKAGES="libx11-6 libxext6 libxcursor1 libxi6 libxrandr2 libxfixes3 libxrender1 libxss1
     libxkbcommon0 libwayland-client0 libwayland-cursor0 libwayland-egl1 libgl1 libegl1 libglx-mesa0 libegl-mesa0
     libgl1-mesa-dri"
-LINUX_TEST_PACKAGES="$TEST_PACKAGES $LINUX_PACKAGES weston"
+LINUX_TEST_PACKAGES="$TEST_PACKAGES $LINUX_PACKAGES"

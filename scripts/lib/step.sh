@@ -6,7 +6,8 @@
 #                          then passed or FAILED and the seconds it took.
 #                          When it fails it prints the end of that log and
 #                          exits, or, with STEP_FAILURE=continue (the test
-#                          stages), returns 1.
+#                          stages), returns 1. STEP_STATUS is the command's
+#                          exit status.
 step()
 {
     name=$1
@@ -18,7 +19,9 @@ step()
     # A subshell in the background, so that set -e still stops a step that is
     # a shell function at its first failing command (a condition would not).
     ("$@") >"$log" 2>&1 &
-    if wait $!; then
+    STEP_STATUS=0
+    wait $! || STEP_STATUS=$?
+    if [ "$STEP_STATUS" -eq 0 ]; then
         printf 'passed %d s\n' "$(($(date +%s) - started))"
         return 0
     fi
