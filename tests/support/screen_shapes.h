@@ -122,10 +122,10 @@ inline ::testing::AssertionResult ship_alone_at_the_centre(const Screenshot& s)
 }
 
 // The ship moved from the centre, three pixels a tick, along a row or a
-// column, and now alone elsewhere on it.
+// column, and now alone at least its own size away.
 inline bool ship_moved(const Screenshot& s, int dx, int dy)
 {
-    for (int step = 1; step < 100; ++step) {
+    for (int step = 10; step < 100; ++step) {
         const int x = WIDTH / 2 + 3 * step * dx;
         const int y = HEIGHT / 2 + 3 * step * dy;
         if (x > 15 && x < WIDTH - 15 && y > 15 && y < HEIGHT - 15 && ship_alone_at(s, x, y)) {
