@@ -40,12 +40,20 @@ if [ "$(printf '%s\n' "$newest" GLIBC_2.31 | sort -V | tail -n 1)" != GLIBC_2.31
 fi
 echo "The game needs ${needed}and nothing newer than $newest"
 
+# The systems first (each made once, then cached), then a game in each at
+# once, each on its own X server.
 for suite in bullseye bookworm trixie; do
     # shellcheck disable=SC2086
     debian_root "$suite" $LINUX_PLAY_ROOT_PACKAGES
-    rm -rf "${work:?}/rockdrift"
-    tar -xzf build-linux/rockdrift-linux-x64.tar.gz -C "$work"
-    echo "Playing the archive in Debian $suite"
-    ROCKDRIFT_BACKENDS=archive ROCKDRIFT_SYSTEM=$suite ROCKDRIFT_GAME=$game \
-        ROCKDRIFT_LAUNCHER="$(pwd)/scripts/lib/in-root.sh $ROOT $work:$work --" build/game_tests --gtest_brief=1
+    eval "root_$suite=\$ROOT"
 done
+play_in()
+{
+    mkdir "$work/$1"
+    tar -xzf build-linux/rockdrift-linux-x64.tar.gz -C "$work/$1"
+    eval "root=\$root_$1"
+    ROCKDRIFT_BACKENDS=archive ROCKDRIFT_SYSTEM=$1 ROCKDRIFT_GAME=$work/$1/rockdrift/rockdrift \
+        ROCKDRIFT_LAUNCHER="$(pwd)/scripts/lib/in-root.sh $root $work/$1:$work/$1 --" build/game_tests --gtest_brief=1
+}
+echo "Playing the archive in Debian bullseye, bookworm and trixie"
+side_by_side play_in bullseye bookworm trixie

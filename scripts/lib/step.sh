@@ -33,6 +33,27 @@ step()
     exit 1
 }
 
+# side_by_side COMMAND ARGUMENT...: runs `COMMAND ARGUMENT` for every argument
+# at once, each with its output in $STEP_LOGS/ARGUMENT.log; then shows those
+# logs in turn, and fails when any of the commands failed.
+side_by_side()
+{
+    command=$1
+    shift
+    mkdir -p "$STEP_LOGS"
+    for argument in "$@"; do
+        ("$command" "$argument" >"$STEP_LOGS/$argument.log" 2>&1; echo $? >"$STEP_LOGS/$argument.status") &
+    done
+    wait
+    failed=0
+    for argument in "$@"; do
+        echo "--- $argument"
+        cat "$STEP_LOGS/$argument.log"
+        [ "$(cat "$STEP_LOGS/$argument.status")" -eq 0 ] || failed=1
+    done
+    return "$failed"
+}
+
 # cached DIR WHAT COMMAND...: DIR as the cache holds it, or, the first time,
 # made by COMMAND (run as the step WHAT) and then marked complete beside it,
 # with DIR.complete. A run cut short leaves no mark, so the next one starts
