@@ -6,7 +6,9 @@
 #   scripts/build-tests.sh [TARGET...]
 set -eu
 . "$(dirname "$0")/lib/common.sh"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON
+compiler_cache
+# shellcheck disable=SC2086
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_WERROR=ON $COMPILER_CACHE
 if [ $# -eq 0 ]; then
     cmake --build build -j "$(nproc)"
 else

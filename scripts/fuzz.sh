@@ -12,8 +12,10 @@ seconds=${1:-60}
 # shellcheck disable=SC2086
 need $TEST_PACKAGES
 
+compiler_cache
+# shellcheck disable=SC2086
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_FUZZ=ON \
-    -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_WERROR=ON
+    -DROCKDRIFT_TESTS=OFF -DROCKDRIFT_BENCHMARKS=OFF -DROCKDRIFT_WERROR=ON $COMPILER_CACHE
 cmake --build build-fuzz -j "$(nproc)" --target level_fuzz
 
 # New inputs go to a scratch copy: the committed corpus stays small.

@@ -9,8 +9,10 @@ set -eu
 # shellcheck disable=SC2086
 need $TEST_PACKAGES
 
+compiler_cache
+# shellcheck disable=SC2086
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROCKDRIFT_SANITIZE=ON -DROCKDRIFT_WERROR=ON \
-    -DROCKDRIFT_BENCHMARKS=OFF
+    -DROCKDRIFT_BENCHMARKS=OFF $COMPILER_CACHE
 cmake --build build-asan -j "$(nproc)"
 
 # verify_asan_link_order=0: the end-to-end tests preload a small library ahead

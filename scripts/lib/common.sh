@@ -14,6 +14,19 @@ need()
     scripts/lib/deps.sh "$@"
 }
 
+# compiler_cache: COMPILER_CACHE becomes the CMake options that compile
+# through ccache, where it is installed, with its cache beside the others:
+# the test builds of a fresh clone compile only what changed since any
+# clone's. Paths are taken from the project's folder, so every clone shares
+# the cache. The release builds do without it.
+compiler_cache()
+{
+    COMPILER_CACHE=""
+    command -v ccache >/dev/null || return 0
+    export CCACHE_DIR="$ROCKDRIFT_CACHE/ccache" CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE=2G
+    COMPILER_CACHE="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+}
+
 # write_section PAGE NAME FILE: the lines of PAGE between "<!-- NAME: begin -->"
 # and "<!-- NAME: end -->" become those of FILE; the rest of the page, written
 # by hand, stays as it is.

@@ -5,9 +5,9 @@ RELEASE_PACKAGES="$BUILD_PACKAGES dpkg-dev"
 # The end-to-end tests run the game on a private X server and type into it,
 # and on Weston for a Wayland desktop without X.
 TEST_PACKAGES="$RELEASE_PACKAGES libgtest-dev libbenchmark-dev libx11-dev zlib1g-dev xvfb xdotool weston"
-# The art tool squeezes the images it draws with zopflipng, and the artwork
-# test runs it.
-TEST_PACKAGES="$TEST_PACKAGES zopfli"
+# The art tool squeezes the images it draws with zopflipng; the test builds
+# compile through ccache.
+TEST_PACKAGES="$TEST_PACKAGES zopfli ccache"
 # The fuzz target of the game world is built with clang and its libFuzzer.
 TEST_PACKAGES="$TEST_PACKAGES clang libclang-rt-14-dev"
 # The Debian package: cpack lists its dependencies with dpkg-shlibdeps (which
